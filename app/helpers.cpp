@@ -1,0 +1,194 @@
+#include "app/helpers.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPalette>
+#include <QPixmap>
+#include <QSettings>
+#include <QStyle>
+#include <QWidget>
+#include <QtEndian>
+
+#include "app/failure.h"
+
+namespace {
+
+QString programFolderOverride;
+QString currentTitle;
+
+QString settingsFailureText(QSettings::Status status, const QString& file) {
+  if (status == QSettings::AccessError)
+    return QStringLiteral("The settings file '%1' cannot be read or written.").arg(file);
+  return QStringLiteral("The settings file '%1' is damaged.").arg(file);
+}
+
+// The settings of one application: <config folder>/<application>/<application>.conf.
+std::unique_ptr<QSettings> openSettings(const QString& application) {
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, application,
+                                     application);
+}
+
+}  // namespace
+
+QString GetSetting(const QString& application, const QString& section, const QString& key,
+                   const QString& fallback) {
+  auto settings = openSettings(application);
+  if (settings->status() != QSettings::NoError)
+    fail(settingsFailureText(settings->status(), settings->fileName()));
+  settings->beginGroup(section);
+  const QVariant value = settings->value(key);
+  if (!value.isValid()) return fallback;
+  return value.toString();
+}
+
+void SaveSetting(const QString& application, const QString& section, const QString& key,
+                 const QString& value) {
+  auto settings = openSettings(application);
+  settings->beginGroup(section);
+  settings->setValue(key, value);
+  settings->endGroup();
+  settings->sync();
+  if (settings->status() != QSettings::NoError)
+    fail(settingsFailureText(settings->status(), settings->fileName()));
+}
+
+bool FileExists(const QString& path) {
+  if (path.isEmpty()) return false;
+  QFileInfo info(path);
+  // A dangling link counts as an existing name: it still blocks the name.
+  return info.exists() || info.isSymLink();
+}
+
+void ForceDeleteFile(const QString& path) {
+  QFile file(path);
+  if (!QFileInfo(path).isSymLink() && !file.exists())
+    fail(QStringLiteral("File not found: '%1'").arg(path));
+  file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+  if (!file.remove()) fail(QStringLiteral("'%1' cannot be deleted: %2").arg(path, file.errorString()));
+}
+
+void DeleteFileQuietly(const QString& path) {
+  QCoreApplication::processEvents();
+  if (path.isEmpty()) return;
+  const QFileInfo info(path);
+  if (info.isDir() && !info.isSymLink()) return;  // a folder is never deleted
+  if (QFile::remove(path)) return;
+  try {
+    ForceDeleteFile(path);
+  } catch (const Failure&) {
+    // Deliberately quiet: the caller does not care whether anything was there.
+  }
+}
+
+QString programFolder() {
+  if (!programFolderOverride.isEmpty()) return programFolderOverride;
+  return QCoreApplication::applicationDirPath();
+}
+
+void setProgramFolderForTesting(const QString& folder) { programFolderOverride = folder; }
+
+QString temporaryFolder() {
+  const QString temp = qEnvironmentVariable("TEMP");
+  if (!temp.isEmpty() && QFileInfo(temp).isDir()) {
+    QString folder = temp;
+    while (folder.size() > 1 && folder.endsWith(QChar(u'/'))) folder.chop(1);
+    return folder;
+  }
+  return QDir::tempPath();
+}
+
+QString deriveApplicationTitle(const QString& productName) {
+  QString title = productName;
+  do {
+    const qsizetype blank = title.lastIndexOf(QChar(u' '));
+    if (blank < 0) break;  // a name without a blank stays whole
+    title.truncate(blank);
+  } while (title.size() > 40);
+  return title;
+}
+
+void SetApplicationTitle() {
+  currentTitle = deriveApplicationTitle(QString::fromUtf16(kProductName));
+  QCoreApplication::setApplicationName(currentTitle);
+}
+
+QString applicationTitle() {
+  if (currentTitle.isEmpty()) return deriveApplicationTitle(QString::fromUtf16(kProductName));
+  return currentTitle;
+}
+
+void SetFormBackColors(QWidget* form) {
+  const QColor face = form->palette().color(QPalette::Button);
+  auto paint = [&face](QWidget* w) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, face);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+  };
+  paint(form);
+  for (QWidget* child : form->findChildren<QWidget*>()) {
+    if (qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child)) paint(child);
+  }
+}
+
+void ApplySkin(QWidget* form) {
+  const QString path = programFolder() + QStringLiteral("/x/o.cjs");
+  const QFileInfo info(path);
+  if (!info.isFile() || info.isHidden()) return;
+  SetFormBackColors(form);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    fail(QStringLiteral("The skin file '%1' cannot be read: %2").arg(path, file.errorString()));
+  const QByteArray bytes = file.readAll();
+  QString sheet;
+  if (!bytes.isEmpty()) {
+    sheet = QString::fromUtf8(bytes);
+    if (sheet.toUtf8() != bytes || sheet.contains(QChar(0)))
+      fail(QStringLiteral("The skin file '%1' is not a style sheet.").arg(path));
+  }
+  // Qt reports a style sheet it cannot parse only as a warning; check the braces ourselves so
+  // that an obviously damaged file is reported instead of silently half-applied.
+  int depth = 0;
+  for (QChar c : sheet) {
+    if (c == QChar(u'{')) ++depth;
+    if (c == QChar(u'}') && --depth < 0) break;
+  }
+  if (depth != 0) fail(QStringLiteral("The skin file '%1' is not a valid style sheet.").arg(path));
+  form->setStyleSheet(sheet);
+}
+
+std::optional<QCursor> loadHandCursor() {
+  const QString path = programFolder() + QStringLiteral("/HAND-M.CUR");
+  if (!FileExists(path)) return std::nullopt;
+  return cursorFromCurFile(path);
+}
+
+QCursor cursorFromCurFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    fail(QStringLiteral("The cursor file '%1' cannot be read: %2").arg(path, file.errorString()));
+  const QByteArray data = file.read(1 << 20);
+  // ICONDIR: reserved 0, type 2 (cursor), count; then 16-byte entries whose bytes 4..7 are the
+  // hotspot x and y.
+  if (data.size() < 22)
+    fail(QStringLiteral("The cursor file '%1' is too short.").arg(path));
+  const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
+  const quint16 type = qFromLittleEndian<quint16>(bytes + 2);
+  const quint16 count = qFromLittleEndian<quint16>(bytes + 4);
+  if (qFromLittleEndian<quint16>(bytes) != 0 || type != 2 || count == 0)
+    fail(QStringLiteral("'%1' is not a cursor file.").arg(path));
+  const int hotX = qFromLittleEndian<quint16>(bytes + 6 + 4);
+  const int hotY = qFromLittleEndian<quint16>(bytes + 6 + 6);
+  QImage image;
+  if (!image.loadFromData(data, "CUR") && !image.loadFromData(data, "ICO") &&
+      !image.loadFromData(data))
+    fail(QStringLiteral("The cursor file '%1' holds no picture Qt can read.").arg(path));
+  return QCursor(QPixmap::fromImage(image), hotX, hotY);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The one way the program talks to the user through modal dialogs: message boxes given by their
+// style numbers and the save-file dialog. Production uses QMessageBox / QFileDialog; tests
+// install a scripted fake (tests/support/fakeprompts.h).
+#include <QString>
+
+class QWidget;
+
+namespace msg {
+// Message box styles, as numbers: OK only, Yes/No, OK with the warning icon.
+inline constexpr int OkOnly = 0;
+inline constexpr int YesNo = 4;
+inline constexpr int Exclamation = 48;
+// Buttons a message box returns.
+inline constexpr int Ok = 1;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+}  // namespace msg
+
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  // Shows a modal message box; returns the button pressed (msg::Ok, msg::Yes, msg::No).
+  virtual int message(const QString& text, int style, const QString& title) = 0;
+  // Shows the save-file dialog; returns the chosen full path, empty when cancelled.
+  // filter is in the "Description (*.ext)|*.ext|" form.
+  virtual QString saveFileName(const QString& title, const QString& filter,
+                               const QString& initialName) = 0;
+};
+
+// The prompts in use: the Qt dialogs unless a replacement was installed.
+Prompts& prompts();
+// Installs a replacement (nullptr restores the Qt dialogs). The caller keeps ownership.
+void setPrompts(Prompts* replacement);
+
+// Shows a message box titled with the application title (see apptitle.h).
+int MsgBox(const QString& text, int style = msg::OkOnly);
+
+// Turns the message texts' bare CR and CR LF breaks into line breaks for the screen.
+QString screenLines(const QString& text);
+
+// Turns a "Description (*.ext)|*.ext|Other|*.o|" filter into Qt's ";;"-separated form.
+QString qtFileFilter(const QString& filter);

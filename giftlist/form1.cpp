@@ -1,0 +1,373 @@
+#include "giftlist/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include "app/failure.h"
+#include "app/helpers.h"
+#include "app/prompts.h"
+#include "app/services.h"
+#include "app/trap.h"
+#include "giftlist/samples.h"
+#include "giftlist/saverules.h"
+#include "giftlist/storedlist.h"
+#include "report/hostchecks.h"
+#include "report/reportjob.h"
+
+namespace {
+
+// Window geometry is designed in twips; 15 twips make one logical pixel.
+int px(int twips) { return qRound(twips / 15.0); }
+
+void place(QWidget* w, int left, int top, int width, int height) {
+  w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  for (size_t i = 0; i < models_.size(); ++i) models_[i] = new GiftListModel(this);
+  buildControls();
+  listViewTemp = models_[0];
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+  setFixedSize(px(8040), px(7455));
+  QFont windowFont(QStringLiteral("Arial"));
+  windowFont.setPointSizeF(9);
+  windowFont.setBold(true);
+  setFont(windowFont);
+  QFont buttonFont = windowFont;
+  buttonFont.setPointSizeF(11.25);
+
+  auto button = [&](const char* name, const QString& caption, QWidget* parentWidget) {
+    auto* b = new QPushButton(caption, parentWidget);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setFont(buttonFont);
+    return b;
+  };
+  PushButton1 = button("PushButton1", QStringLiteral("Start Creating Template"), this);
+  place(PushButton1, 120, 120, 7800, 405);
+  PushButton5 = button("PushButton5", QStringLiteral("Clear/Reset Data"), this);
+  place(PushButton5, 120, 630, 3840, 405);
+  PushButton6 = button("PushButton6", QStringLiteral("Load Sample/Example Data"), this);
+  place(PushButton6, 4080, 630, 3840, 405);
+
+  Frame5 = new QGroupBox(QStringLiteral("Gift Entry"), this);
+  Frame5->setObjectName(QStringLiteral("Frame5"));
+  place(Frame5, 120, 1095, 7800, 3645);
+
+  auto label = [&](QLabel*& l, const char* name, const QString& caption, int top) {
+    l = new QLabel(caption, Frame5);
+    l->setObjectName(QString::fromLatin1(name));
+    place(l, 180, top, 780, 255);
+  };
+  auto edit = [&](QLineEdit*& e, const char* name, int top, QLabel* buddy) {
+    e = new QLineEdit(Frame5);
+    e->setObjectName(QString::fromLatin1(name));
+    place(e, 1020, top, 6580, 330);
+    buddy->setBuddy(e);
+    e->setAccessibleName(buddy->text().chopped(1));
+    e->installEventFilter(this);
+  };
+  label(Label19, "Label19", QStringLiteral("Name:"), 345);
+  edit(txtName, "txtName", 300, Label19);
+  label(Label22, "Label22", QStringLiteral("Likes:"), 795);
+  edit(txtLikes, "txtLikes", 750, Label22);
+  label(Label5, "Label5", QStringLiteral("Present:"), 1245);
+  edit(txtPresent, "txtPresent", 1200, Label5);
+  label(Label24, "Label24", QStringLiteral("Cost:"), 1695);
+  edit(intCost, "intCost", 1650, Label24);
+  label(Label1, "Label1", QStringLiteral("Email:"), 2145);
+  edit(txtEmail, "txtEmail", 2100, Label1);
+  label(Label3, "Label3", QStringLiteral("Type:"), 2595);
+  Combo1 = new QComboBox(Frame5);
+  Combo1->setObjectName(QStringLiteral("Combo1"));
+  Combo1->setAccessibleName(QStringLiteral("Type"));
+  place(Combo1, 1020, 2550, 6580, 345);
+  Label3->setBuddy(Combo1);
+
+  PushButton4 = button("PushButton4", QStringLiteral("Save Gift Entry"), Frame5);
+  place(PushButton4, 180, 3060, 3580, 405);
+  PushButton3 = button("PushButton3", QStringLiteral("Delete Selected Gift Entry"), Frame5);
+  place(PushButton3, 3870, 3060, 3735, 405);
+
+  const int listTops[4] = {4860, 4845, 4845, 4845};
+  QTreeView** listSlots[4] = {&ListView1, &ListView2, &ListView3, &ListView4};
+  for (int i = 0; i < 4; ++i) {
+    auto* v = new QTreeView(this);
+    v->setObjectName(QStringLiteral("ListView%1").arg(i + 1));
+    v->setAccessibleName(categoryName(i));
+    v->setRootIsDecorated(false);
+    v->setItemsExpandable(false);
+    v->setUniformRowHeights(true);
+    v->setAllColumnsShowFocus(true);
+    v->setSelectionBehavior(QAbstractItemView::SelectRows);
+    v->setSelectionMode(QAbstractItemView::SingleSelection);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->setModel(models_[static_cast<size_t>(i)]);
+    v->header()->setStretchLastSection(false);
+    place(v, 120, listTops[i], 7800, 2490);
+    v->viewport()->installEventFilter(this);
+    connect(v, &QTreeView::clicked, this, [this] { ListView_Click(); });
+    views_[static_cast<size_t>(i)] = v;
+    *listSlots[i] = v;
+  }
+
+  for (QPushButton* b : {PushButton1, PushButton4, PushButton3, PushButton5, PushButton6})
+    b->installEventFilter(this);
+  Frame5->installEventFilter(this);
+  installEventFilter(this);
+  setMouseTracking(true);
+  Frame5->setMouseTracking(true);
+
+  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+  connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+  connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+  connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+  connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
+  connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+
+  // Keyboard order: the five fields, the category, the visible list, then the buttons.
+  QWidget* order[] = {txtName, txtLikes, txtPresent, intCost, txtEmail, Combo1,
+                      ListView1, ListView2, ListView3, ListView4,
+                      PushButton1, PushButton4, PushButton3, PushButton5, PushButton6};
+  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+QString Form1::homePage() { return QStringLiteral("https://tinselwick.example/"); }
+
+bool Form1::Form_Load() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_Load")};
+  trap(100, [&] { ApplySkin(this); });
+  trap(102, [&] { setWindowTitle(QStringLiteral("Tinselwick")); });
+  trap(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/tinselwick.svg"))); });
+  trap(106, [&] { SetApplicationTitle(); });
+  trap(108, [&] { setUpdatesEnabled(false); });
+  bool handFound = true;
+  trap(110, [&] { handFound = FileExists(programFolder() + QStringLiteral("/HAND-M.CUR")); });
+  if (handFound) trap(112, [&] { handCursor_ = loadHandCursor(); });
+  trap(114, [&] {
+    RandomSource& random = randomSource();
+    random.randomize();
+    const int draw = static_cast<int>(100 * random.next()) + 1;
+    if (draw == 7) urlLauncher().open(homePage());
+  });
+  trap(116, [&] {
+    for (int i = 0; i < kCategoryCount; ++i) Combo1->addItem(categoryName(i));
+  });
+  trap(118, [&] {
+    ListView2->hide();
+    ListView3->hide();
+    ListView4->hide();
+  });
+  trap(120, [&] { listViewTemp = models_[0]; });
+  trap(122, [&] {
+    setUpdatesEnabled(true);
+    update();
+  });
+  trap(124, [&] {
+    for (QTreeView* v : views_)
+      for (int c = 0; c < GiftEntry::kFieldCount; ++c)
+        v->setColumnWidth(c, px(kColumnWidthsTwips[static_cast<size_t>(c)]));
+  });
+  restoreAllLists(trap, 126);
+  trap(136, [&] {
+    Combo1->setCurrentIndex(0);
+    Combo1_Click();
+  });
+  bool hostAvailable = true;
+  trap(138, [&] { hostAvailable = report::CheckExcelInstalled(); });
+  return hostAvailable;
+}
+
+void Form1::restoreAllLists(Trap& trap, int firstStep) {
+  // Steps firstStep .. firstStep+8: read each category's value, then add its records; a
+  // record with missing fields is reported once per missing field and keeps what it has.
+  for (int category = 0; category < kCategoryCount; ++category) {
+    QString value;
+    trap(firstStep, [&] {
+      value = GetSetting(kSettingsApplication, kSettingsSection, storedListKey(category));
+    });
+    GiftListModel& target = list(category);
+    for (const QStringList& fieldsRead : parseStoredList(value)) {
+      GiftEntry entry;
+      entry.name = fieldsRead.value(0);
+      for (int f = 1; f < GiftEntry::kFieldCount; ++f) {
+        trap(firstStep + 2 * f, [&] {
+          if (f >= fieldsRead.size())
+            fail(QStringLiteral("The stored entry \"%1\" of %2 has no %3 field.")
+                     .arg(entry.name.left(100), categoryName(category),
+                          QString::fromUtf16(kColumnHeaders[static_cast<size_t>(f)])));
+          entry.field(f) = fieldsRead[f];
+        });
+      }
+      target.add(entry);
+    }
+  }
+}
+
+int Form1::currentCategory() const {
+  for (size_t i = 0; i < models_.size(); ++i)
+    if (models_[i] == listViewTemp) return static_cast<int>(i);
+  return 0;
+}
+
+QTreeView* Form1::currentView() const { return views_[static_cast<size_t>(currentCategory())]; }
+
+void Form1::ClearEntryFields() {
+  txtName->setText(QString());
+  txtLikes->setText(QString());
+  txtPresent->setText(QString());
+  intCost->setText(QString());
+  txtEmail->setText(QString());
+}
+
+GiftEntry Form1::fields() const {
+  return {txtName->text(), txtLikes->text(), txtPresent->text(), intCost->text(),
+          txtEmail->text()};
+}
+
+void Form1::setFields(const GiftEntry& e) {
+  txtName->setText(e.name);
+  txtLikes->setText(e.likes);
+  txtPresent->setText(e.present);
+  intCost->setText(e.cost);
+  txtEmail->setText(e.email);
+}
+
+void Form1::Combo1_Click() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("Combo1_Click")};
+  trap(100, [&] { currentView()->hide(); });
+  trap(102, [&] {
+    const int chosen = categoryIndex(Combo1->currentText());
+    if (chosen >= 0) listViewTemp = models_[static_cast<size_t>(chosen)];
+  });
+  trap(104, [&] { currentView()->show(); });
+  trap(106, [&] { ClearEntryFields(); });
+}
+
+void Form1::PushButton4_Click() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("PushButton4_Click")};
+  SaveResult result{SaveOutcome::Updated, QString(), false};
+  bool saved = false;
+  trap(100, [&] {
+    result = saveGiftEntry(currentList(), fields());
+    saved = true;
+  });
+  if (!saved) return;
+  if (!result.message.isEmpty()) trap(102, [&] { MsgBox(result.message, msg::OkOnly); });
+  if (result.clearFields) trap(104, [&] { ClearEntryFields(); });
+}
+
+void Form1::PushButton3_Click() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("PushButton3_Click")};
+  bool empty = false;
+  trap(100, [&] { empty = currentList().count() == 0; });
+  if (empty) return;
+  trap(102, [&] {
+    const QModelIndexList rows = currentView()->selectionModel()->selectedRows();
+    if (rows.isEmpty()) fail(QStringLiteral("No gift entry is selected."));
+    currentList().removeAt(rows.first().row() + 1);
+  });
+  trap(104, [&] { ClearEntryFields(); });
+}
+
+void Form1::ListView_Click() {
+  if (currentList().count() == 0) return;
+  const QModelIndexList rows = currentView()->selectionModel()->selectedRows();
+  if (rows.isEmpty()) return;
+  setFields(currentList().at(rows.first().row() + 1));
+}
+
+void Form1::PushButton5_Click() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("PushButton5_Click")};
+  trap(100, [&] { ClearEntryFields(); });
+  int answer = msg::No;
+  trap(102, [&] { answer = MsgBox(QStringLiteral("Would you like to clear gift list?"), msg::YesNo); });
+  // The list the user sees is the one cleared; the other lists stay.
+  if (answer == msg::Yes) trap(104, [&] { currentList().clear(); });
+}
+
+void Form1::PushButton6_Click() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")};
+  const auto& samples = sampleEntries();
+  trap(100, [&] { setFields(samples[0]); });
+  trap(102, [&] { PushButton4_Click(); });
+  trap(104, [&] { setFields(samples[1]); });
+  trap(106, [&] { PushButton4_Click(); });
+  trap(108, [&] { setFields(samples[2]); });
+}
+
+void Form1::storeAllLists() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_QueryUnload")};
+  for (int category = 0; category < kCategoryCount; ++category) {
+    QString value;
+    for (const GiftEntry& e : list(category).entries()) trap(100, [&] { value += serializeEntry(e); });
+    trap(102, [&] {
+      SaveSetting(kSettingsApplication, kSettingsSection, storedListKey(category), value);
+    });
+  }
+}
+
+void Form1::Form_QueryUnload() { storeAllLists(); }
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (!closing_) {
+    closing_ = true;
+    Form_QueryUnload();
+  }
+  event->accept();
+  // Closing the main window ends the program, also while the preview is open.
+  QApplication::closeAllWindows();
+  QCoreApplication::quit();
+}
+
+void Form1::setPointer(Pointer p) {
+  pointer_ = p;
+  switch (p) {
+    case Pointer::Default: unsetCursor(); break;
+    case Pointer::Hourglass: setCursor(Qt::WaitCursor); break;
+    case Pointer::Custom:
+      if (handCursor_) setCursor(*handCursor_);
+      else unsetCursor();
+      break;
+  }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::FocusIn) {
+    if (auto* e = qobject_cast<QLineEdit*>(watched)) {
+      // The whole text is selected on focus, so typing replaces it.
+      QTimer::singleShot(0, e, [e] { e->selectAll(); });
+    }
+  } else if (type == QEvent::Enter || type == QEvent::MouseMove) {
+    if (pointer_ != Pointer::Hourglass) {
+      QObject* target = watched;
+      for (QTreeView* v : views_)
+        if (watched == v->viewport()) target = v;
+      if (qobject_cast<QPushButton*>(target)) {
+        setPointer(Pointer::Custom);
+      } else if (target == this || target == Frame5 || target == txtName || target == txtLikes ||
+                 target == txtPresent || target == intCost ||
+                 qobject_cast<QTreeView*>(target)) {
+        setPointer(Pointer::Default);
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}

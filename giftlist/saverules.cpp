@@ -1,0 +1,60 @@
+#include "giftlist/saverules.h"
+
+#include "giftlist/giftlistmodel.h"
+#include "giftlist/storedlist.h"
+
+namespace {
+
+// Only blanks (spaces) count as the leading and trailing spaces of a field.
+QString trimSpaces(const QString& text) {
+  qsizetype first = 0;
+  qsizetype last = text.size();
+  while (first < last && text[first] == QChar(u' ')) ++first;
+  while (last > first && text[last - 1] == QChar(u' ')) --last;
+  return text.mid(first, last - first);
+}
+
+}  // namespace
+
+bool isAcceptableCost(const QString& cost, const QLocale& locale) {
+  if (trimSpaces(cost).isEmpty()) return true;
+  QString number = cost;
+  number.remove(QChar(u'$'));
+  if (number.trimmed().isEmpty()) return false;
+  bool ok = false;
+  locale.toDouble(number.trimmed(), &ok);
+  return ok;
+}
+
+bool isAcceptableEmail(const QString& email) {
+  if (trimSpaces(email).isEmpty()) return true;
+  return email.indexOf(QChar(u'@'), 1) >= 0;
+}
+
+bool holdsSeparator(const GiftEntry& entry) {
+  for (int i = 0; i < GiftEntry::kFieldCount; ++i) {
+    const QString& f = entry.field(i);
+    if (f.contains(kFieldSeparator) || f.contains(kRecordSeparator)) return true;
+  }
+  return false;
+}
+
+SaveResult saveGiftEntry(GiftListModel& list, const GiftEntry& fields, const QLocale& locale) {
+  const QString separatorMessage = QStringLiteral("Entries cannot contain ||SEP1|| or ||SEP2||.");
+  if (const auto position = list.findByName(fields.name)) {
+    if (holdsSeparator(fields)) return {SaveOutcome::SeparatorInField, separatorMessage, false};
+    list.update(*position, fields);
+    return {SaveOutcome::Updated, QString(), false};
+  }
+  if (trimSpaces(fields.name).isEmpty())
+    return {SaveOutcome::NameMissing, QStringLiteral("You forgot to input name."), false};
+  if (holdsSeparator(fields)) return {SaveOutcome::SeparatorInField, separatorMessage, false};
+  if (!isAcceptableCost(fields.cost, locale))
+    return {SaveOutcome::CostNotNumber, QStringLiteral("Cost must be a number."), false};
+  if (!isAcceptableEmail(fields.email))
+    return {SaveOutcome::EmailInvalid, QStringLiteral("Email address not valid."), false};
+  if (list.count() >= kMaxRecords)
+    return {SaveOutcome::LimitReached, QStringLiteral("Max records reached"), true};
+  list.add(fields);
+  return {SaveOutcome::Added, QString(), true};
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The rules of "Save Gift Entry": update by exact name first; then name, separators, cost,
+// e-mail and the record limit, in that order.
+#include <QLocale>
+#include <QString>
+
+#include "giftlist/giftentry.h"
+
+class GiftListModel;
+
+enum class SaveOutcome {
+  Updated,           // a record with that name was updated; fields keep their text
+  Added,             // a new record was appended; fields are emptied
+  NameMissing,       // "You forgot to input name."
+  SeparatorInField,  // "Entries cannot contain ||SEP1|| or ||SEP2||."
+  CostNotNumber,     // "Cost must be a number."
+  EmailInvalid,      // "Email address not valid."
+  LimitReached,      // "Max records reached"; fields are emptied
+};
+
+struct SaveResult {
+  SaveOutcome outcome;
+  QString message;    // empty when nothing is to be shown
+  bool clearFields;   // true when the entry fields are to be emptied
+};
+
+// Applies the save rules to `list` with the entry fields as input.
+SaveResult saveGiftEntry(GiftListModel& list, const GiftEntry& fields,
+                         const QLocale& locale = QLocale());
+
+// The cost rule: empty or blank is fine; otherwise, with every "$" removed, the locale must
+// read the rest as a number.
+bool isAcceptableCost(const QString& cost, const QLocale& locale);
+// The e-mail rule: empty or blank is fine; otherwise an "@" at the second character or later.
+bool isAcceptableEmail(const QString& email);
+// True when a field holds one of the stored list's separators.
+bool holdsSeparator(const GiftEntry& entry);

@@ -1,0 +1,77 @@
+#include "report/layout.h"
+
+#include "app/failure.h"
+#include "app/trap.h"
+#include "giftlist/giftentry.h"
+#include "giftlist/giftlistmodel.h"
+#include "report/host.h"
+#include "report/reportjob.h"
+
+namespace report {
+
+void WriteCell(Host& excel, const QString& address, const QString& value, bool merge, bool wrap) {
+  if (!address.isEmpty()) excel.selectRange(address);
+  excel.setActiveCellFormulaR1C1(value);
+  if (merge) excel.mergeSelection();
+  excel.setSelectionWrapText(wrap);
+}
+
+void SetupPage(Host& excel, const QString& printArea) {
+  HostPageSetup& page = excel.activeSheetPageSetup();
+  page.setPrintArea(printArea);
+  page.setLeftMargin(excel.inchesToPoints(0.7));
+  page.setRightMargin(excel.inchesToPoints(0.7));
+  page.setTopMargin(excel.inchesToPoints(0.5));
+  page.setBottomMargin(excel.inchesToPoints(0.5));
+  page.setHeaderMargin(excel.inchesToPoints(0));
+  page.setFooterMargin(excel.inchesToPoints(0));
+  page.setPrintComments(kPrintNoComments);
+  page.setOrientation(kLandscape);
+  page.setPaperSize(kPaperA4);
+  page.setZoom(false);
+  page.setFitToPagesWide(1);
+  page.setFitToPagesTall(1);
+}
+
+void GenerateReport(Host& excel, ReportWindows& windows) {
+  Trap trap{QStringLiteral("XmasList"), QStringLiteral("GenerateReport")};
+  static const char* const kBlockColumns[4][5] = {{"A", "B", "C", "D", "E"},
+                                                  {"F", "G", "H", "I", "J"},
+                                                  {"K", "L", "M", "N", "O"},
+                                                  {"P", "Q", "R", "S", "T"}};
+  // Each category has a count step, five cell steps and a "next" step: 100..112 for "Family",
+  // 114..126 for "Relatives", 128..140 for "Friends", 142..154 for "Knowable people".
+  for (int category = 0; category < kCategoryCount; ++category) {
+    const int countStep = 100 + 14 * category;
+    const GiftListModel& list = windows.categoryList(category);
+    int n = 0;
+    trap(countStep, [&] { n = list.count(); });
+    for (int i = 1; i <= n; ++i) {
+      const int row = i + 2;
+      if (row > kLastEntryRow) {
+        // Row 25 holds the totals: entries beyond the 22nd are left out of the report (they
+        // stay in the list).
+        trap(countStep + 2, [&] {
+          fail(QStringLiteral("Only the first %1 entries of %2 fit the report.")
+                   .arg(kEntriesThatFit)
+                   .arg(categoryName(category)));
+        });
+        break;
+      }
+      for (int field = 0; field < GiftEntry::kFieldCount; ++field) {
+        trap(countStep + 2 + 2 * field, [&] {
+          const QString col = QString::fromLatin1(kBlockColumns[category][field]);
+          const QString address =
+              QStringLiteral("$%1%2:$%1%2").arg(col).arg(row);
+          WriteCell(excel, address, list.at(i).field(field), true, false);
+        });
+      }
+      trap(countStep + 12, [] {});
+    }
+  }
+  QString printArea;
+  trap(156, [&] { printArea = QString::fromUtf16(kReportPrintArea); });
+  trap(158, [&] { SetupPage(excel, printArea); });
+}
+
+}  // namespace report

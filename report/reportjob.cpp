@@ -1,0 +1,229 @@
+#include "report/reportjob.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QLocale>
+#include <QSaveFile>
+#include <cmath>
+
+#include "app/failure.h"
+#include "app/helpers.h"
+#include "app/services.h"
+#include "app/trap.h"
+#include "report/host.h"
+#include "report/layout.h"
+
+namespace report {
+
+namespace {
+
+// How often a fresh name is drawn before the run gives up on the temporary folder.
+constexpr int kMaxNameDraws = 1000;
+
+QImage loadPictureByContent(const QString& path) {
+  QImageReader reader(path);
+  reader.setDecideFormatFromContent(true);
+  QImage picture = reader.read();
+  if (picture.isNull())
+    fail(QStringLiteral("The picture '%1' cannot be loaded: %2").arg(path, reader.errorString()));
+  return picture;
+}
+
+}  // namespace
+
+QString temporaryPath(const QString& name) { return temporaryFolder() + QChar(u'/') + name; }
+
+QByteArray templateBytes() {
+  QFile resource(QStringLiteral(":/template.xlt"));
+  if (!resource.open(QIODevice::ReadOnly))
+    fail(QStringLiteral("The report template is missing from the program."));
+  return resource.readAll();
+}
+
+void WriteBytesToFile(const QByteArray& bytes, const QString& path) {
+  QSaveFile file(path);
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly))
+    fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
+  if (file.write(bytes) != bytes.size() || !file.commit())
+    fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
+}
+
+bool claimReportName(const QString& path) {
+  if (FileExists(path)) return false;
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return true;
+  if (FileExists(path)) return false;  // taken between the test and the creation
+  fail(QStringLiteral("'%1' cannot be created: %2").arg(path, file.errorString()));
+}
+
+QString LocalDecimalSeparator() {
+  const QString half = QLocale().toString(0.5).trimmed();
+  return half.size() >= 2 ? half.mid(1, 1) : QStringLiteral(".");
+}
+
+QString ToLocalDecimal(const QString& text) {
+  const QString separator = LocalDecimalSeparator();
+  QString out = text;
+  out.replace(QChar(u'.'), separator);
+  out.replace(QChar(u','), separator);
+  return out;
+}
+
+int SaveFormatForExcel(Host* host) {
+  QString version;
+  if (host == nullptr) {
+    std::unique_ptr<Host> own = createHost();
+    version = own->version();
+    own->quit();
+  } else {
+    version = host->version();
+  }
+  bool ok = false;
+  const double number = QLocale().toDouble(ToLocalDecimal(version).trimmed(), &ok);
+  if (!ok || !std::isfinite(number))
+    fail(QStringLiteral("Type mismatch: the host version '%1' is not a number.").arg(version));
+  // Halves to even, as the conversion to a whole number does.
+  return std::nearbyint(number) > 11 ? kFormatExcel8 : kFormatNormal;
+}
+
+void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
+  Trap trap{QStringLiteral("Excel1"), QStringLiteral("saveCellsActivesheet")};
+  HostSheet* sheet = nullptr;
+  trap(100, [&] { sheet = &book.activeSheet(); });
+  auto needSheet = [&]() -> HostSheet& {
+    if (!sheet) fail(QStringLiteral("The workbook has no active sheet."));
+    return *sheet;
+  };
+  int lastRow = 0;
+  int lastColumn = 0;
+  trap(102, [&] { lastRow = needSheet().usedRange().lastRow(); });
+  trap(104, [&] { lastColumn = needSheet().usedRange().lastColumn(); });
+  bool bigEnough = true;
+  trap(106, [&] { bigEnough = lastRow > 1 && lastColumn > 1; });
+  if (!bigEnough) return;
+  trap(108, [&] { (void)needSheet().name(); });
+  QImage picture;
+  trap(110, [&] { picture = needSheet().copyUsedRangePicture(); });
+  trap(112, [&] {
+    if (picture.isNull()) fail(QStringLiteral("The host gave no picture of the sheet."));
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+      fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
+    QImageWriter writer(&file, "BMP");
+    if (!writer.write(picture) || !file.commit())
+      fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
+  });
+}
+
+void GenerateReport0(ReportWindows& windows, int /*unused*/) {
+  Trap trap{QStringLiteral("XmasList"), QStringLiteral("GenerateReport0")};
+  std::unique_ptr<Host> ExcelApp;
+  HostWorkbook* ReportBook = nullptr;
+  auto excel = [&]() -> Host& {
+    if (!ExcelApp) fail(QStringLiteral("The spreadsheet host is not running."));
+    return *ExcelApp;
+  };
+  auto book = [&]() -> HostWorkbook& {
+    if (!ReportBook) fail(QStringLiteral("The report workbook is not open."));
+    return *ReportBook;
+  };
+
+  trap(100, [] {});
+  trap(102, [&] { ExcelApp = createHost(); });
+  trap(104, [&] { excel().setScreenUpdating(false); });
+  trap(106, [&] { excel().setDisplayAlerts(false); });
+  trap(108, [&] { excel().setEnableEvents(false); });
+  trap(110, [&] { excel().setEnableCancelKey(0); });
+  trap(112, [&] { excel().setCursor(kCursorWait); });
+  QByteArray bytes;
+  trap(114, [&] { bytes = templateBytes(); });
+  trap(116, [&] { WriteBytesToFile(bytes, temporaryPath(QStringLiteral("template.xlt"))); });
+  trap(118, [&] {
+    ReportBook = &excel().openWorkbook(temporaryPath(QStringLiteral("template.xlt")));
+  });
+  trap(120, [&] { excel().sheet(excel().sheetCount()).setName(QStringLiteral("Xmas")); });
+  trap(122, [&] { GenerateReport(excel(), windows); });
+  trap(124, [&] { excel().selectRange(QStringLiteral("A1:E24")); });
+  trap(126, [&] { excel().setSelectionColorIndex(37); });
+  trap(128, [&] { excel().selectRange(QStringLiteral("D25")); });
+  trap(130, [&] { excel().setSelectionColorIndex(37); });
+  trap(132, [&] { excel().selectRange(QStringLiteral("F1:J24")); });
+  trap(134, [&] { excel().setSelectionColorIndex(35); });
+  trap(136, [&] { excel().selectRange(QStringLiteral("I25")); });
+  trap(138, [&] { excel().setSelectionColorIndex(35); });
+  trap(140, [&] { excel().sheet(1).autoFitAllColumns(); });
+  trap(142, [&] { excel().selectRange(QStringLiteral("B6")); });
+  trap(144, [&] { excel().sheet(1).select(); });
+  trap(146, [&] { excel().setVisible(false); });
+  trap(148, [&] { excel().setCursor(kCursorDefault); });
+  trap(150, [&] { excel().setScreenUpdating(true); });
+  trap(152, [&] { excel().setDisplayAlerts(true); });
+  trap(154, [&] { excel().setEnableEvents(true); });
+  trap(156, [&] { excel().setEnableCancelKey(1); });
+
+  QString ReportWorkbookPath;
+  bool taken = true;
+  for (int draws = 0; taken && draws < kMaxNameDraws; ++draws) {
+    QString name;
+    trap(158, [&] { name = QStringLiteral("Wrenfold"); });
+    for (int digit = 0; digit < 8; ++digit) {
+      trap(160, [] {});
+      trap(162, [&] { randomSource().randomize(); });
+      int d = 1;
+      trap(164, [&] { d = static_cast<int>(9 * randomSource().next()) + 1; });
+      trap(166, [&] { name += QString::number(d); });
+      trap(168, [] {});
+    }
+    trap(170, [&] { ReportWorkbookPath = temporaryPath(name + QStringLiteral(".xls")); });
+    // The name is created exclusively, so no other run or user can take it or plant a link
+    // there. A folder that refuses new files is reported once; the save then reports too.
+    taken = false;
+    trap(172, [&] { taken = !claimReportName(ReportWorkbookPath); });
+  }
+  trap(174, [&] { book().saveAs(ReportWorkbookPath, SaveFormatForExcel(ExcelApp.get())); });
+  trap(176, [&] { excel().setDisplayAlerts(false); });
+  trap(178, [&] { book().close(); });
+  trap(180, [&] { excel().quit(); });
+  trap(182, [&] {
+    ReportBook = nullptr;
+    ExcelApp.reset();
+  });
+
+  std::unique_ptr<Host> second;
+  trap(184, [&] {
+    second = createHost();
+    second->openWorkbook(ReportWorkbookPath);
+  });
+  auto secondHost = [&]() -> Host& {
+    if (!second) fail(QStringLiteral("The spreadsheet host is not running."));
+    return *second;
+  };
+  trap(186, [&] { windows.setMainPointerBusy(true); });
+  HostWorkbook* secondBook = nullptr;
+  trap(188, [&] { secondBook = &secondHost().workbook(secondHost().workbookCount()); });
+  const QString picturePath = temporaryPath(QStringLiteral("temp.bmp"));
+  trap(190, [&] {
+    if (!secondBook) fail(QStringLiteral("The report workbook is not open."));
+    saveCellsActivesheet(*secondBook, picturePath);
+  });
+  trap(192, [&] { secondHost().setDisplayAlerts(false); });
+  trap(194, [&] {
+    if (!secondBook) fail(QStringLiteral("The report workbook is not open."));
+    secondBook->close();
+  });
+  trap(196, [&] { secondHost().quit(); });
+  trap(198, [&] { windows.setMainPointerBusy(false); });
+  trap(200, [&] { windows.setPreviewPicture(loadPictureByContent(picturePath)); });
+  trap(202, [&] { windows.setPreviewWorkbook(ReportWorkbookPath); });
+  trap(204, [&] { windows.showPreview(); });
+  trap(206, [&] { windows.hideMain(); });
+  trap(208, [&] { DeleteFileQuietly(picturePath); });
+  trap(210, [&] { DeleteFileQuietly(temporaryPath(QStringLiteral("template.xlt"))); });
+}
+
+}  // namespace report

@@ -1,0 +1,56 @@
+#pragma once
+// The report run behind "Start Creating Template": template → filled sheet → saved workbook in
+// the temporary folder → picture of the sheet → preview window.
+#include <QImage>
+#include <QString>
+
+class GiftListModel;
+
+namespace report {
+
+class Host;
+
+// What the report run needs of the two windows.
+class ReportWindows {
+ public:
+  virtual ~ReportWindows() = default;
+  // The list of a category (0..3), in list order.
+  virtual const GiftListModel& categoryList(int category) = 0;
+  // The main window's pointer: true for the hourglass, false for the default arrow.
+  virtual void setMainPointerBusy(bool busy) = 0;
+  // Hand-over to the preview: its picture, its workbook path, then show it (set-up pending).
+  virtual void setPreviewPicture(const QImage& picture) = 0;
+  virtual void setPreviewWorkbook(const QString& path) = 0;
+  virtual void showPreview() = 0;
+  virtual void hideMain() = 0;
+};
+
+// The whole run (steps 100..210); failures are shown step by step and the run goes on.
+void GenerateReport0(ReportWindows& windows, int unused = 1);
+
+// The picture of the used range of a workbook's active sheet, saved to `path` (own trap).
+class HostWorkbook;
+void saveCellsActivesheet(HostWorkbook& book, const QString& path);
+
+// The file format for SaveAs from the host's version: 56 above version 11, else -4143.
+// Creates (and quits) a host of its own when `host` is null.
+int SaveFormatForExcel(Host* host);
+// Replaces every "." and then every "," with the locale's decimal separator.
+QString ToLocalDecimal(const QString& text);
+QString LocalDecimalSeparator();
+
+// The report workbook's name in the temporary folder: "Wrenfold", eight digits 1-9, ".xls".
+// Creates the file exclusively; returns false when the name is already taken, throws Failure
+// when the folder refuses it.
+bool claimReportName(const QString& path);
+
+// Writes bytes to a file, replacing it as a whole (never through a planted link).
+void WriteBytesToFile(const QByteArray& bytes, const QString& path);
+
+// The template workbook carried by the program.
+QByteArray templateBytes();
+
+// File names in the temporary folder.
+QString temporaryPath(const QString& name);
+
+}  // namespace report

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Tinselwick need.
+# Installs nothing when everything is there. Works as root (apt-get) or through sudo.
+set -euo pipefail
+
+# Packages for building and running the program.
+packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev
+          fonts-liberation2 fonts-crosextra-carlito)
+# Packages for the tests (independent workbook readers, benchmarks, the virtual screen).
+if [ "${1:-}" = "--test" ]; then
+  packages+=(python3 python3-xlrd libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
+             desktop-file-utils appstream)
+  if [ "${CI:-}" = "true" ] || [ "${TINSEL_WITH_LIBREOFFICE:-}" = "1" ]; then
+    packages+=(libreoffice-calc-nogui poppler-utils)
+  fi
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  apt_get=(apt-get)
+elif command -v sudo >/dev/null 2>&1; then
+  apt_get=(sudo apt-get)
+else
+  echo "These Debian packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${apt_get[@]}" update -qq
+"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"
