@@ -1,5 +1,7 @@
 #include "giftlist/saverules.h"
 
+#include <cmath>
+
 #include "giftlist/giftlistmodel.h"
 #include "giftlist/storedlist.h"
 
@@ -22,8 +24,9 @@ bool isAcceptableCost(const QString& cost, const QLocale& locale) {
   number.remove(QChar(u'$'));
   if (number.trimmed().isEmpty()) return false;
   bool ok = false;
-  locale.toDouble(number.trimmed(), &ok);
-  return ok;
+  const double value = locale.toDouble(number.trimmed(), &ok);
+  // The parse also takes "nan" and "inf", which are words, not costs.
+  return ok && std::isfinite(value);
 }
 
 bool isAcceptableEmail(const QString& email) {
