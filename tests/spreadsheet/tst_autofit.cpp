@@ -67,7 +67,7 @@ void TestAutoFit::emptyColumnsKeepTheirWidth() {
   ws.columns[1].width = 3000;
   CellFormat filled;
   filled.pattern = FillPattern::Solid;
-  filled.fillColor = 37;
+  filled.fillColor = 44;
   book.setFormat(0, {3, 2}, filled);  // formatted, no content
   put(book, {4, 3}, QString());       // an empty text
   put(book, {0, 0}, QStringLiteral("Family"));
