@@ -35,10 +35,13 @@ bool isAcceptableEmail(const QString& email) {
 }
 
 bool holdsSeparator(const GiftEntry& entry) {
-  for (int i = 0; i < GiftEntry::kFieldCount; ++i) {
-    const QString& f = entry.field(i);
-    if (f.contains(kFieldSeparator) || f.contains(kRecordSeparator)) return true;
-  }
+  // Besides a whole separator, a field that begins or ends with part of one can join with the
+  // separator next to it and split the record when the list is read back; refuse any entry
+  // that would not come back unchanged.
+  const std::vector<QStringList> back = parseStoredList(serializeEntry(entry));
+  if (back.size() != 1 || back[0].size() != GiftEntry::kFieldCount) return true;
+  for (int i = 0; i < GiftEntry::kFieldCount; ++i)
+    if (back[0][i] != entry.field(i)) return true;
   return false;
 }
 

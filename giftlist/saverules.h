@@ -33,5 +33,6 @@ SaveResult saveGiftEntry(GiftListModel& list, const GiftEntry& fields,
 bool isAcceptableCost(const QString& cost, const QLocale& locale);
 // The e-mail rule: empty or blank is fine; otherwise an "@" at the second character or later.
 bool isAcceptableEmail(const QString& email);
-// True when a field holds one of the stored list's separators.
+// True when the entry would not come back unchanged from the stored form: a field holds a
+// separator, or begins or ends with part of one.
 bool holdsSeparator(const GiftEntry& entry);
