@@ -1,9 +1,11 @@
 #include "spreadsheet/render/metrics.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QStringList>
 #include <cmath>
 
+#include "spreadsheet/model/error.h"
 #include "spreadsheet/model/workbook.h"
 
 namespace sheet {
@@ -32,6 +34,9 @@ int fontPixelSize(uint16_t heightTwips) {
 }
 
 QFont screenFont(const Font& font) {
+  // Fonts and their metrics come from the window system's font database.
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+    throw Error("Text can only be measured and painted in a program with a graphical interface.");
   QFont f;
   const QString family = screenFamily(font.name);
   // The office name as a fallback, in case the metric-compatible family is missing.

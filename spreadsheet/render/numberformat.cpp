@@ -1,5 +1,6 @@
 #include "spreadsheet/render/numberformat.h"
 
+#include <QDate>
 #include <QStringList>
 #include <cmath>
 #include <vector>
@@ -119,7 +120,7 @@ QString generalDecimal(double a, int maxChars) {
 // ---------------------------------------------------------------------------------------------
 // Format sections
 
-enum class Kind { Literal, Digit, Point, Percent, Exponent, Text, General };
+enum class Kind { Literal, Digit, Point, Percent, Exponent, Text, General, Date };
 
 struct Token {
   Kind kind;
@@ -138,6 +139,7 @@ struct Section {
   bool hasGeneral = false;
   bool hasText = false;
   bool hasExponent = false;
+  bool hasDate = false;
 };
 
 std::optional<uint16_t> colorByName(const QString& name) {
@@ -265,6 +267,21 @@ Section parseSection(const QString& s) {
       sec.tokens.push_back({Kind::General, {}, {}});
       sec.hasGeneral = true;
       i += 6;
+    } else if (QStringLiteral("dmyhsDMYHS").contains(c)) {
+      // Date and time codes: a run of one letter ("yyyy", "mmm", "hh").
+      int run = 1;
+      while (i + run < s.size() && s[i + run].toLower() == c.toLower()) ++run;
+      sec.tokens.push_back({Kind::Date, QString(run, c.toLower()), {}});
+      sec.hasDate = true;
+      i += run - 1;
+    } else if (s.mid(i, 5).compare(QLatin1String("AM/PM"), Qt::CaseInsensitive) == 0) {
+      sec.tokens.push_back({Kind::Date, QStringLiteral("AM/PM"), {}});
+      sec.hasDate = true;
+      i += 4;
+    } else if (s.mid(i, 3).compare(QLatin1String("A/P"), Qt::CaseInsensitive) == 0) {
+      sec.tokens.push_back({Kind::Date, QStringLiteral("A/P"), {}});
+      sec.hasDate = true;
+      i += 2;
     } else {
       literal(QString(c));
     }
@@ -354,6 +371,7 @@ QString formatNumber(const Section& sec, double x) {
         break;
       case Kind::Text:
       case Kind::General:
+      case Kind::Date:
         break;
       case Kind::Point:
         if (n == 0) {
@@ -411,6 +429,84 @@ QString formatNumber(const Section& sec, double x) {
         }
         break;
       }
+    }
+  }
+  return out;
+}
+
+// A serial date and time of the 1900 date system (1 is 1 January 1900, 60 the 29 February 1900
+// that the system counts although it never was).
+QString formatDate(const Section& sec, double serial) {
+  static const char* const kMonths[] = {"January",   "February", "March",    "April",
+                                        "May",       "June",     "July",     "August",
+                                        "September", "October",  "November", "December"};
+  static const char* const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                      "Thursday", "Friday", "Saturday"};
+  if (serial < 0 || serial >= 2958466) return QString(10, u'#');
+  qint64 seconds = std::llround(serial * 86400.0);
+  const qint64 days = seconds / 86400;
+  seconds %= 86400;
+  int year = 1900, month = 1, day = 0;                   // serial 0 shows as 0 January 1900
+  const int weekday = static_cast<int>((days + 6) % 7);  // serial 1 counts as a Sunday
+  if (days == 60) {
+    month = 2;
+    day = 29;
+  } else if (days > 0) {
+    const QDate date = QDate(1899, 12, days < 60 ? 31 : 30).addDays(days);
+    year = date.year();
+    month = date.month();
+    day = date.day();
+  }
+  const int hour = static_cast<int>(seconds / 3600);
+  const int minute = static_cast<int>(seconds / 60 % 60);
+  const int second = static_cast<int>(seconds % 60);
+  bool twelveHours = false;
+  for (const Token& t : sec.tokens)
+    twelveHours = twelveHours || (t.kind == Kind::Date && t.text.contains(u'/'));
+
+  auto two = [](int n) { return QString::number(n).rightJustified(2, u'0'); };
+  QString out;
+  for (size_t k = 0; k < sec.tokens.size(); ++k) {
+    const Token& t = sec.tokens[k];
+    if (t.kind == Kind::Literal) out += t.text;
+    if (t.kind != Kind::Date) continue;
+    const QChar code = t.text[0];
+    const int n = t.text.size();
+    if (t.text == QLatin1String("AM/PM")) {
+      out += hour < 12 ? QLatin1String("AM") : QLatin1String("PM");
+    } else if (t.text == QLatin1String("A/P")) {
+      out += hour < 12 ? u'A' : u'P';
+    } else if (code == u'y') {
+      out += n <= 2 ? two(year % 100) : QString::number(year);
+    } else if (code == u'd') {
+      const QString name = QString::fromLatin1(kDays[weekday]);
+      out += n == 1 ? QString::number(day) : n == 2 ? two(day) : n == 3 ? name.left(3) : name;
+    } else if (code == u'h') {
+      const int h = twelveHours ? (hour % 12 == 0 ? 12 : hour % 12) : hour;
+      out += n == 1 ? QString::number(h) : two(h);
+    } else if (code == u's') {
+      out += n == 1 ? QString::number(second) : two(second);
+    } else {  // 'm': minutes next to hours or seconds, the month otherwise
+      bool minutes = false;
+      for (size_t j = k; j-- > 0;) {
+        if (sec.tokens[j].kind != Kind::Date) continue;
+        minutes = sec.tokens[j].text[0] == u'h';
+        break;
+      }
+      for (size_t j = k + 1; j < sec.tokens.size() && !minutes && n <= 2; ++j) {
+        if (sec.tokens[j].kind != Kind::Date) continue;
+        minutes = sec.tokens[j].text[0] == u's';
+        break;
+      }
+      const QString name = QString::fromLatin1(kMonths[month - 1]);
+      if (minutes && n <= 2)
+        out += n == 1 ? QString::number(minute) : two(minute);
+      else
+        out += n == 1   ? QString::number(month)
+               : n == 2 ? two(month)
+               : n == 3 ? name.left(3)
+               : n == 4 ? name
+                        : name.left(1);
     }
   }
   return out;
@@ -483,6 +579,7 @@ FormattedValue formatValue(const Value& value, const QString& numberFormat) {
     index = 2;
   }
   const Section sec = parseSection(parts[index]);
+  if (sec.hasDate) return {formatDate(sec, x), sec.color};
   QString text = formatNumber(sec, std::abs(x));
   if (minus) text.prepend(u'-');
   return {text, sec.color};

@@ -1,5 +1,6 @@
 // Painting a range as a spreadsheet shows it on screen: sizes, fills, borders, grid lines, text.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include "spreadsheet/model/error.h"
@@ -462,6 +463,16 @@ void TestRender::reportSample() {
   const QString path = QDir(temp).filePath(QStringLiteral("render-sample.png"));
   QVERIFY(image.save(path, "PNG"));
   qInfo("picture: %s (%dx%d)", qPrintable(path), image.width(), image.height());
+  std::vector<qint64> times;
+  for (int i = 0; i < 21; ++i) {
+    QElapsedTimer timer;
+    timer.start();
+    const QImage again = paintRange(book, 0, used);
+    times.push_back(timer.nsecsElapsed());
+    QCOMPARE(again, image);  // painting is repeatable
+  }
+  std::sort(times.begin(), times.end());
+  qInfo("painting A1:T25 takes %.2f ms (median of 21)", times[10] / 1e6);
 
   // Rows: four of 20 px and 21 of 19 px.
   QCOMPARE(image.height(), 4 * 20 + 21 * 19 + 1);

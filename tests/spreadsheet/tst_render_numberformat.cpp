@@ -122,6 +122,28 @@ void TestNumberFormat::displayText_data() {
   QTest::newRow("##0.0E+0 engineering") << Value(12345.0) << "##0.0E+0"
                                         << "12.3E+3";
 
+  // Dates and times of the 1900 date system.
+  QTest::newRow("iso date") << Value(45285.0) << "yyyy-mm-dd"
+                            << "2023-12-25";
+  QTest::newRow("short month") << Value(45285.0) << "d-mmm-yy"
+                               << "25-Dec-23";
+  QTest::newRow("long date") << Value(45285.0) << "dddd, mmmm d, yyyy"
+                             << "Monday, December 25, 2023";
+  QTest::newRow("date and time") << Value(45285.5) << "m/d/yyyy h:mm"
+                                 << "12/25/2023 12:00";
+  QTest::newRow("minutes before seconds") << Value(0.5 + 61.0 / 86400) << "mm:ss"
+                                          << "01:01";
+  QTest::newRow("twelve hours") << Value(0.75) << "h:mm AM/PM"
+                                << "6:00 PM";
+  QTest::newRow("midnight twelve hours") << Value(0.0) << "hh:mm A/P"
+                                         << "12:00 A";
+  QTest::newRow("leap day 1900") << Value(60.0) << "yyyy-mm-dd"
+                                 << "1900-02-29";
+  QTest::newRow("after leap day") << Value(61.0) << "yyyy-mm-dd ddd"
+                                  << "1900-03-01 Thu";
+  QTest::newRow("negative date") << Value(-1.0) << "d-mmm"
+                                 << "##########";
+
   // Text, booleans, errors and empty cells.
   QTest::newRow("text in number format") << Value(QStringLiteral("abc")) << "0.00"
                                          << "abc";
