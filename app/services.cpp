@@ -27,12 +27,20 @@ class DesktopLauncher final : public UrlLauncher {
 
 TimeSeededRandom defaultRandom;
 DesktopLauncher defaultLauncher;
-RandomSource* random = nullptr;
+RandomSource* installedRandom = nullptr;
 UrlLauncher* launcher = nullptr;
 
 }  // namespace
 
-RandomSource& randomSource() { return random ? *random : defaultRandom; }
-void setRandomSource(RandomSource* replacement) { random = replacement; }
-UrlLauncher& urlLauncher() { return launcher ? *launcher : defaultLauncher; }
-void setUrlLauncher(UrlLauncher* replacement) { launcher = replacement; }
+RandomSource& randomSource() {
+  return installedRandom ? *installedRandom : defaultRandom;
+}
+void setRandomSource(RandomSource* replacement) {
+  installedRandom = replacement;
+}
+UrlLauncher& urlLauncher() {
+  return launcher ? *launcher : defaultLauncher;
+}
+void setUrlLauncher(UrlLauncher* replacement) {
+  launcher = replacement;
+}

@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "giftlist/giftlistmodel.h"
+#include "preview/form2.h"
+#include "report/reportjob.h"
 
 class QComboBox;
 class QGroupBox;
@@ -15,7 +17,7 @@ class QLineEdit;
 class QPushButton;
 class QTreeView;
 
-class Form1 : public QWidget {
+class Form1 : public QWidget, public report::ReportWindows, public PreviewHost {
   Q_OBJECT
  public:
   explicit Form1(QWidget* parent = nullptr);
@@ -37,7 +39,7 @@ class Form1 : public QWidget {
 
   void ClearEntryFields();
   // Stores all four lists in the settings store, each under its own key; failures are shown.
-  void storeAllLists();
+  void storeAllLists() override;
   // Restores the four lists from the settings store (appends to them).
   void restoreAllLists(class Trap& trap, int firstStep);
 
@@ -52,6 +54,22 @@ class Form1 : public QWidget {
   void setPointer(Pointer p);
   Pointer pointer() const { return pointer_; }
   bool hasHandCursor() const { return handCursor_.has_value(); }
+
+  // The preview window, created on first use and kept between reports.
+  Form2* form2();
+  bool hasForm2() const { return form2_ != nullptr; }
+
+  // report::ReportWindows
+  const GiftListModel& categoryList(int category) override { return list(category); }
+  void setMainPointerBusy(bool busy) override;
+  void setPreviewPicture(const QImage& picture) override;
+  void setPreviewWorkbook(const QString& path) override;
+  void showPreview() override;
+  void hideMain() override;
+
+  // PreviewHost
+  void showMainWindow() override;
+  void endProgram() override;
 
   // The page shown once in a hundred starts.
   static QString homePage();
@@ -95,4 +113,5 @@ class Form1 : public QWidget {
   Pointer pointer_ = Pointer::Default;
   std::optional<QCursor> handCursor_;
   bool closing_ = false;
+  Form2* form2_ = nullptr;
 };

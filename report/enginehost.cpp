@@ -8,6 +8,7 @@
 #include "spreadsheet/formula/formula.h"
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/model/workbook.h"
+#include "spreadsheet/render/autofit.h"
 #include "spreadsheet/render/render.h"
 
 namespace report {
@@ -92,7 +93,8 @@ class EngineHost final : public Host {
   void setVisible(bool on) override { alive(), visible_ = on; }
   void setEnableCancelKey(int value) override {
     alive();
-    if (value < 0 || value > 2) fail(QStringLiteral("Invalid EnableCancelKey value %1.").arg(value));
+    if (value < 0 || value > 2)
+      fail(QStringLiteral("Invalid EnableCancelKey value %1.").arg(value));
     enableCancelKey_ = value;
   }
   void setCursor(int value) override {
@@ -124,7 +126,8 @@ class EngineHost final : public Host {
 
   void selectRange(const QString& address) override {
     const auto range = sheet::parseA1Range(address);
-    if (!range) fail(QStringLiteral("Method 'Range' failed: '%1' is not a cell address.").arg(address));
+    if (!range)
+      fail(QStringLiteral("Method 'Range' failed: '%1' is not a cell address.").arg(address));
     sheet::SheetWindow& window = active().activeModelSheet().window;
     window.selection = {*range};
     window.activeCell = range->topLeft();
@@ -205,15 +208,24 @@ class EngineHost final : public Host {
   bool quit_ = false;
 };
 
-sheet::Worksheet& EngineSheet::model() { return book_.model().sheet(index_); }
-QString EngineSheet::name() { return model().name(); }
-void EngineSheet::setName(const QString& name) { model().setName(name); }
+sheet::Worksheet& EngineSheet::model() {
+  return book_.model().sheet(index_);
+}
+QString EngineSheet::name() {
+  return model().name();
+}
+void EngineSheet::setName(const QString& name) {
+  model().setName(name);
+}
 void EngineSheet::select() {
   sheet::Workbook& wb = book_.model();
-  for (int i = 0; i < static_cast<int>(wb.sheets.size()); ++i) wb.sheets[static_cast<size_t>(i)].window.selected = (i == index_);
+  for (int i = 0; i < static_cast<int>(wb.sheets.size()); ++i)
+    wb.sheets[static_cast<size_t>(i)].window.selected = (i == index_);
   wb.activeSheet = index_;
 }
-void EngineSheet::autoFitAllColumns() { sheet::autoFitColumns(book_.model(), index_); }
+void EngineSheet::autoFitAllColumns() {
+  sheet::autoFitColumns(book_.model(), index_);
+}
 UsedRange EngineSheet::usedRange() {
   const sheet::Range r = model().usedRange();
   return {r.firstRow + 1, r.firstCol + 1, r.rows(), r.cols()};
@@ -228,9 +240,13 @@ void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
   model_.isTemplate = false;  // saved as a workbook, not as a template
   sheet::saveWorkbook(model_, path);
 }
-void EngineWorkbook::close() { host_.closeWorkbook(this); }
+void EngineWorkbook::close() {
+  host_.closeWorkbook(this);
+}
 
-sheet::PageSetup& EnginePageSetup::page() { return host_.active().activeModelSheet().page; }
+sheet::PageSetup& EnginePageSetup::page() {
+  return host_.active().activeModelSheet().page;
+}
 void EnginePageSetup::setPrintArea(const QString& a1Range) {
   const auto range = sheet::parseA1Range(a1Range);
   if (!range) fail(QStringLiteral("Unable to set the PrintArea property: '%1'.").arg(a1Range));
@@ -248,21 +264,28 @@ void EnginePageSetup::setOrientation(int value) {
   page().landscape = value == kLandscape;
 }
 void EnginePageSetup::setPaperSize(int value) {
-  if (value < 1 || value > 255) fail(QStringLiteral("Unable to set the PaperSize property to %1.").arg(value));
+  if (value < 1 || value > 255)
+    fail(QStringLiteral("Unable to set the PaperSize property to %1.").arg(value));
   page().paperSize = value;
 }
-void EnginePageSetup::setZoom(bool enabled) { page().fitToPage = !enabled; }
+void EnginePageSetup::setZoom(bool enabled) {
+  page().fitToPage = !enabled;
+}
 void EnginePageSetup::setFitToPagesWide(int pages) {
-  if (pages < 0 || pages > 32767) fail(QStringLiteral("Unable to set FitToPagesWide to %1.").arg(pages));
+  if (pages < 0 || pages > 32767)
+    fail(QStringLiteral("Unable to set FitToPagesWide to %1.").arg(pages));
   page().fitWidth = pages;
 }
 void EnginePageSetup::setFitToPagesTall(int pages) {
-  if (pages < 0 || pages > 32767) fail(QStringLiteral("Unable to set FitToPagesTall to %1.").arg(pages));
+  if (pages < 0 || pages > 32767)
+    fail(QStringLiteral("Unable to set FitToPagesTall to %1.").arg(pages));
   page().fitHeight = pages;
 }
 
 }  // namespace
 
-std::unique_ptr<Host> createEngineHost() { return std::make_unique<EngineHost>(); }
+std::unique_ptr<Host> createEngineHost() {
+  return std::make_unique<EngineHost>();
+}
 
 }  // namespace report

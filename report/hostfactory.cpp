@@ -22,7 +22,9 @@ std::unique_ptr<Host> createHost() {
   return createEngineHost();
 }
 
-void setHostFactory(HostFactory factory) { factorySlot() = std::move(factory); }
+void setHostFactory(HostFactory factory) {
+  factorySlot() = std::move(factory);
+}
 
 std::unique_ptr<Host> attachRunningHost() {
   // The embedded engine runs inside the program: there is never another instance to attach to.
@@ -30,6 +32,8 @@ std::unique_ptr<Host> attachRunningHost() {
   return nullptr;
 }
 
-void setHostAttacher(HostAttacher attacher) { attacherSlot() = std::move(attacher); }
+void setHostAttacher(HostAttacher attacher) {
+  attacherSlot() = std::move(attacher);
+}
 
 }  // namespace report

@@ -61,8 +61,7 @@ void GenerateReport(Host& excel, ReportWindows& windows) {
       for (int field = 0; field < GiftEntry::kFieldCount; ++field) {
         trap(countStep + 2 + 2 * field, [&] {
           const QString col = QString::fromLatin1(kBlockColumns[category][field]);
-          const QString address =
-              QStringLiteral("$%1%2:$%1%2").arg(col).arg(row);
+          const QString address = QStringLiteral("$%1%2:$%1%2").arg(col).arg(row);
           WriteCell(excel, address, list.at(i).field(field), true, false);
         });
       }

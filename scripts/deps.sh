@@ -4,7 +4,7 @@
 set -euo pipefail
 
 # Packages for building and running the program.
-packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev
+packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
           fonts-liberation2 fonts-crosextra-carlito)
 # Packages for the tests (independent workbook readers, benchmarks, the virtual screen).
 if [ "${1:-}" = "--test" ]; then

@@ -1,0 +1,79 @@
+// The report run from "Start Creating Template" to the preview shown, with 88 entries
+// (22 in every list), offscreen; and a zoom step of the preview.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "giftlist/form1.h"
+#include "preview/form2.h"
+
+namespace {
+
+void fill(Form1& form) {
+  for (int category = 0; category < 4; ++category) {
+    for (int i = 1; i <= 22; ++i) {
+      form.list(category).add({QStringLiteral("Person %1-%2").arg(category).arg(i),
+                               QStringLiteral("books, music and long walks"),
+                               QStringLiteral("A present for person %1").arg(i),
+                               QStringLiteral("$%1").arg(10 + i),
+                               QStringLiteral("person%1@example.com").arg(i)});
+    }
+  }
+}
+
+void BM_ReportRun(benchmark::State& state) {
+  Form1 form;
+  if (!form.Form_Load()) {
+    state.SkipWithError("no spreadsheet host");
+    return;
+  }
+  fill(form);
+  form.show();
+  for (auto _ : state) {
+    form.PushButton1_Click();
+    QCoreApplication::processEvents();  // the preview's activation sets the viewport up
+    state.PauseTiming();
+    form.form2()->PushButton8_Click();  // "< Back": removes the workbook, shows the main window
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReportRun)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_ZoomStep(benchmark::State& state) {
+  Form1 form;
+  if (!form.Form_Load()) {
+    state.SkipWithError("no spreadsheet host");
+    return;
+  }
+  fill(form);
+  form.show();
+  form.PushButton1_Click();
+  QCoreApplication::processEvents();
+  Form2* preview = form.form2();
+  bool in = true;
+  for (auto _ : state) {
+    // 1.0 -> 1.25 -> 1.0 -> ...: each step repaints the picture at the new size.
+    if (in)
+      preview->PushButton1_Click();
+    else
+      preview->PushButton2_Click();
+    in = !in;
+  }
+  preview->PushButton8_Click();
+}
+BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));  // never the user's lists
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
