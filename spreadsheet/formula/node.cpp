@@ -55,11 +55,15 @@ Range resolveRange(const FormulaNode& n, CellRef host) {
 }
 
 QString numberText(double v) {
+  // Shortest digits that read back as the same number; plain digits unless the number is very
+  // large or very small ("100000", "0.001", "1E+20", "1E-07").
   char buf[64];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  const double a = std::fabs(v);
+  const bool plain = a == 0 || (a >= 1e-5 && a < 1e15);
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v,
+                                 plain ? std::chars_format::fixed : std::chars_format::scientific);
   if (ec != std::errc()) return QStringLiteral("0");
-  QString t = QString::fromLatin1(buf, end - buf);
-  return t.replace(u'e', u'E');
+  return QString::fromLatin1(buf, end - buf).replace(u'e', u'E');
 }
 
 QString binaryText(BinaryOp op) {
