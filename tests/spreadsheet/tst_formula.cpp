@@ -160,6 +160,10 @@ void TestFormula::notations_data() {
                            << "A1"
                            << "0.1+1E+20+0.5+2.5"
                            << "0.1+1E+20+0.5+2.5";
+  QTest::newRow("large and small numbers") << "100000*0.00001+1E+15+1e-7"
+                                           << "A1"
+                                           << "100000*0.00001+1E+15+1E-07"
+                                           << "100000*0.00001+1E+15+1E-07";
   QTest::newRow("if") << "IF(RC[-1]>=10,\"big\",\"small\")"
                       << "C3"
                       << "IF(B3>=10,\"big\",\"small\")"
