@@ -447,8 +447,10 @@ void Form2::Form_QueryUnload() {
 }
 
 void Form2::closeEvent(QCloseEvent* event) {
-  Form_QueryUnload();
   event->accept();
+  if (closing_) return;  // the program is already ending
+  closing_ = true;
+  Form_QueryUnload();
   if (host_)
     host_->endProgram();
   else

@@ -141,6 +141,7 @@ class Form2 : public QWidget {
   std::optional<QCursor> handCursor_;
   bool placed_ = false;
   bool activating_ = false;
+  bool closing_ = false;
 };
 
 // Copies the workbook byte for byte to target through a temporary file in the target's folder

@@ -76,6 +76,7 @@ class TestForm2 : public QObject {
   void zoomLimitsDoNotRepaint();
   void tooLargePicture();
   void onePixelPicture();
+  void barMaximumOverflow();
   void scrollBarsMovePicture_data();
   void scrollBarsMovePicture();
   void disabledBarEnabledByZoom();
@@ -341,6 +342,21 @@ void TestForm2::onePixelPicture() {
   QCOMPARE(form->Picture1->size(), QSize(2, 2));  // 32 twips
   QCOMPARE(QColor(form->Picture1->drawing().toImage().pixel(1, 1)), QColor(Qt::blue));
   QVERIFY(prompts_->messages.isEmpty());
+}
+
+void TestForm2::barMaximumOverflow() {
+  // 22500 px = 337500 twips: (337500 - 9330) / 10 has no 16-bit value.
+  Form2* form = shownForm(reportImage(22500, 10));
+  QVERIFY(form);
+  const auto errors = prompts_->errors();
+  QCOMPARE(errors.size(), 1);
+  QVERIFY(errors[0].text.startsWith(QStringLiteral("Overflow\r\n")));
+  QVERIFY(errors[0].text.contains(QStringLiteral("Form2.Form_Activate at line 112")));
+  QVERIFY(!form->mSetupPending);  // the set-up's last step still ran
+  QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
+  form->PushButton1_Click();
+  form->PushButton2_Click();
+  QCOMPARE(prompts_->messages.size(), 1);
 }
 
 void TestForm2::scrollBarsMovePicture_data() {
@@ -683,6 +699,8 @@ void TestForm2::closing() {
   writeFile(form->mExcelFile, QByteArray("workbook"));
   QVERIFY(form->close());
   QVERIFY(!QFile::exists(form->mExcelFile));
+  QCOMPARE(host_.calls, (QStringList{"store", "end"}));
+  QVERIFY(form->close());  // a second request while the program ends stores nothing again
   QCOMPARE(host_.calls, (QStringList{"store", "end"}));
   QVERIFY(prompts_->messages.isEmpty());
 }
