@@ -9,9 +9,11 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
+#include <limits>
 
 #include "app/failure.h"
 #include "app/helpers.h"
@@ -138,6 +140,8 @@ void Form1::buildControls() {
     place(e, 1020, top, 6580, 330);
     buddy->setBuddy(e);
     e->setAccessibleName(buddy->text().chopped(1));
+    // A field may be as long as any stored one; Qt's default would cut it at 32767 characters.
+    e->setMaxLength(std::numeric_limits<int>::max());
     e->installEventFilter(this);
   };
   label(Label19, "Label19", QStringLiteral("Name:"), 345);
@@ -425,7 +429,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       QTimer::singleShot(0, e, [e] { e->selectAll(); });
     }
   } else if (type == QEvent::Enter || type == QEvent::MouseMove) {
-    if (pointer_ != Pointer::Hourglass) {
+    // Only the widget right under the mouse decides: a window or frame also gets the enter (and
+    // an unhandled move) of its children, which must not count as a move over its own area.
+    auto* widget = static_cast<QWidget*>(watched);
+    const QPoint at = static_cast<QSinglePointEvent*>(event)->position().toPoint();
+    const bool overChild = widget->childAt(at) != nullptr;
+    if (pointer_ != Pointer::Hourglass && !overChild) {
       QObject* target = watched;
       for (QTreeView* v : views_)
         if (watched == v->viewport()) target = v;
