@@ -67,14 +67,8 @@ class Evaluator {
 
   // Calls f(value) for every cell of the range that holds something.
   template <typename F>
-  bool forEachCell(const Range& r, F f) const {
-    const auto& cells = ws_.cells();
-    for (auto it = cells.lower_bound({r.firstRow, r.firstCol});
-         it != cells.end() && it->first.row <= r.lastRow; ++it) {
-      if (it->first.col < r.firstCol || it->first.col > r.lastCol) continue;
-      if (!f(it->second.value)) return false;
-    }
-    return true;
+  void forEachCell(const Range& r, F f) const {
+    forEachInRange(ws_.cells(), r, [&](CellRef, const Cell& c) { return f(c.value); });
   }
 
   // A reference used as one value: its cell, or the cell of a one-row or one-column range in

@@ -3,6 +3,7 @@
 // the evaluator. References keep R1C1 meaning: a relative part is an offset from the formula's
 // cell, an absolute part a 0-based row or column, so one tree serves every cell that holds it.
 #include <QString>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -87,6 +88,25 @@ inline constexpr int kMaxFormulaString = 255;
 
 // The range an Area or Ref node names from `host`.
 Range resolveRange(const FormulaNode& n, CellRef host);
+
+// Calls f(key, value) for every entry of a map keyed by CellRef that lies in the range, in row
+// then column order, jumping over the parts of each row outside the range; f returns false to
+// stop.
+template <typename Map, typename F>
+void forEachInRange(const Map& cells, const Range& r, F f) {
+  auto it = cells.lower_bound(CellRef{r.firstRow, r.firstCol});
+  while (it != cells.end() && it->first.row <= r.lastRow) {
+    const CellRef at = it->first;
+    if (at.col < r.firstCol) {
+      it = cells.lower_bound(CellRef{at.row, r.firstCol});
+    } else if (at.col > r.lastCol) {
+      it = cells.lower_bound(CellRef{at.row + 1, r.firstCol});
+    } else {
+      if (!f(at, it->second)) return;
+      ++it;
+    }
+  }
+}
 
 // Text a number shows as in a formula and as text ("0.5", "1E+20").
 QString numberText(double v);

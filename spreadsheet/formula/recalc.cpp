@@ -40,10 +40,10 @@ void recalculateSheet(Workbook& book, int sheetIndex) {
     collectRanges(e.cell->formula->root(), e.at, ranges);
     std::vector<size_t> deps;
     for (const Range& r : ranges) {
-      for (auto it = indexOf.lower_bound({r.firstRow, r.firstCol});
-           it != indexOf.end() && it->first.row <= r.lastRow; ++it) {
-        if (it->first.col >= r.firstCol && it->first.col <= r.lastCol) deps.push_back(it->second);
-      }
+      forEachInRange(indexOf, r, [&](CellRef, size_t i) {
+        deps.push_back(i);
+        return true;
+      });
     }
     return deps;
   };
