@@ -397,6 +397,12 @@ class Parser {
       n.col = a.col, n.col2 = e.col;
       n.row = {0, false}, n.row2 = {kMaxRows - 1, false};
     }
+    // "D24:D3" names the same cells as "D3:D24" and is kept that way round, as a spreadsheet
+    // keeps it.
+    if (n.row.resolve(host_.row, kMaxRows) > n.row2.resolve(host_.row, kMaxRows))
+      std::swap(n.row, n.row2);
+    if (n.col.resolve(host_.col, kMaxColumns) > n.col2.resolve(host_.col, kMaxColumns))
+      std::swap(n.col, n.col2);
     return make(std::move(n));
   }
 

@@ -120,6 +120,10 @@ void TestFormula::notations_data() {
                                << "E1"
                                << "SUM($A:$C)"
                                << "SUM(C1:C3)";
+  QTest::newRow("reversed corners") << "SUM(R[-1]C[1]:R3C1)"
+                                    << "B5"
+                                    << "SUM($A$3:C4)"
+                                    << "SUM(R3C1:R[-1]C[1])";
   QTest::newRow("precedence") << "1+2*3-4/5"
                               << "A1"
                               << "1+2*3-4/5"
