@@ -25,6 +25,7 @@ namespace {
 // A host whose creation succeeds; the start-up only creates and releases it.
 class IdleHost final : public report::Host {
  public:
+  explicit IdleHost(QString name = QStringLiteral("Idle host")) : name_(std::move(name)) {}
   void setScreenUpdating(bool) override {}
   void setDisplayAlerts(bool) override {}
   void setEnableEvents(bool) override {}
@@ -33,7 +34,7 @@ class IdleHost final : public report::Host {
   void setCursor(int) override {}
   QString version() override { return QStringLiteral("16.0"); }
   double inchesToPoints(double inches) override { return inches * 72; }
-  QString name() override { return QStringLiteral("Idle host"); }
+  QString name() override { return name_; }
   report::HostWorkbook& openWorkbook(const QString&) override { fail("idle host"); }
   int workbookCount() override { return 0; }
   report::HostWorkbook& workbook(int) override { fail("idle host"); }
@@ -46,6 +47,9 @@ class IdleHost final : public report::Host {
   void setActiveCellFormulaR1C1(const QString&) override {}
   report::HostPageSetup& activeSheetPageSetup() override { fail("idle host"); }
   void quit() override {}
+
+ private:
+  QString name_;
 };
 
 const QString kTitle = QStringLiteral("Tinselwick Christmas Gift List");
@@ -140,6 +144,7 @@ class TestForm1 : public QObject {
   void loadRestoresEachList();
   void loadOldValueIntoFamily();
   void loadRecordWithMissingFields();
+  void loadUnreadableSettings();
   void loadGarbage_data();
   void loadGarbage();
   void loadReportsBadSkinAndCursorAndGoesOn();
@@ -166,6 +171,7 @@ class TestForm1 : public QObject {
   void clearAnsweredYesClearsShownListOnly();
   void closeStoresAllListsAndRestores();
   void closeWithUnwritableSettings();
+  void startReportWhileHostRuns();
   void pointer_data();
   void pointer();
   void focusOrder_data();
@@ -202,6 +208,7 @@ void TestForm1::cleanup() {
   random_.reset();
   prompts_.reset();
   report::setHostFactory([] { return std::make_unique<IdleHost>(); });
+  report::setHostAttacher({});
 }
 
 std::unique_ptr<Form1> TestForm1::loaded() {
@@ -282,7 +289,7 @@ void TestForm1::loadWithNothingStored() {
   Form1 form;
   QVERIFY(form.Form_Load());
   QCOMPARE(form.windowTitle(), QStringLiteral("Tinselwick"));
-  QVERIFY(!form.windowIcon().isNull());
+  QVERIFY(!form.windowIcon().pixmap(32, 32).isNull());
   QCOMPARE(applicationTitle(), kTitle);
   QStringList items;
   for (int i = 0; i < form.Combo1->count(); ++i) items << form.Combo1->itemText(i);
@@ -362,6 +369,22 @@ void TestForm1::loadRecordWithMissingFields() {
   }
   QVERIFY(errors[0].text.contains("Short"));
   QVERIFY(errors[6].text.contains("Alone"));
+  QCOMPARE(visibleLists(form), QStringLiteral("ListView1"));
+}
+
+void TestForm1::loadUnreadableSettings() {
+  // The settings file is a folder: every read fails, is reported, and the lists start empty.
+  const QString file =
+      QSettings(QSettings::IniFormat, QSettings::UserScope, "Quillmoor", "Quillmoor").fileName();
+  QVERIFY(QDir().mkpath(file));
+  Form1 form;
+  QVERIFY(form.Form_Load());
+  const QList<ShownMessage> errors = prompts_->errors();
+  QCOMPARE(errors.size(), kCategoryCount);
+  for (const ShownMessage& m : errors)
+    QVERIFY(m.text.contains("in Yulebrook2021/08/31.Form1.Form_Load at line "));
+  for (int c = 0; c < kCategoryCount; ++c) QCOMPARE(form.list(c).count(), 0);
+  QCOMPARE(form.Combo1->currentIndex(), 0);
   QCOMPARE(visibleLists(form), QStringLiteral("ListView1"));
 }
 
@@ -773,6 +796,33 @@ void TestForm1::closeWithUnwritableSettings() {
   QVERIFY(!errors.isEmpty());
   for (const ShownMessage& m : errors)
     QVERIFY(m.text.contains("in Yulebrook2021/08/31.Form1.Form_QueryUnload at line "));
+}
+
+void TestForm1::startReportWhileHostRuns() {
+  auto form = loaded();
+  QVERIFY(form);
+  int created = 0;
+  report::setHostFactory([&created] {
+    ++created;
+    return std::make_unique<IdleHost>();
+  });
+  report::setHostAttacher([] { return std::make_unique<IdleHost>("Microsoft Excel"); });
+  prompts_->answers = {msg::No};
+  QTest::mouseClick(form->PushButton1, Qt::LeftButton);
+  report::setHostAttacher({});
+  QCOMPARE(prompts_->messages.size(), 1);
+  const ShownMessage& m = prompts_->messages[0];
+  QCOMPARE(m.text,
+           QStringLiteral("Excel may be open. It is recommended that you close Excel first.\r"
+                          "Use Ctrl+Alt+Del > Task Manager > EXCEL.EXE if necessary.\r\n\r\n"
+                          "Would you like to proceed anyway?"));
+  QCOMPARE(m.style, 4);
+  QCOMPARE(m.title, kTitle);
+  // "No" cancels: no host is started, the window paints again and shows no hourglass.
+  QCOMPARE(created, 0);
+  QVERIFY(form->updatesEnabled());
+  QVERIFY(form->isVisible());
+  QVERIFY(form->pointer() != Form1::Pointer::Hourglass);
 }
 
 void TestForm1::pointer_data() {
