@@ -217,6 +217,7 @@ class Decoder {
 
   NodePtr run() {
     if (size_ == 0) fail("the formula has no tokens");
+    if (size_ > 0xFFFF) fail("the formula is longer than a record can hold");
     while (pos_ < size_) token();
     if (stack_.size() != 1) fail("the formula's tokens do not form one expression");
     return stack_.back();

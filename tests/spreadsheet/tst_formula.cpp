@@ -61,6 +61,7 @@ class TestFormula : public QObject {
   void biffRoundTrip();
   void biffMalformed_data();
   void biffMalformed();
+  void biffOversized();
   void recalculationOrder();
   void circularReferences_data();
   void circularReferences();
@@ -537,6 +538,22 @@ void TestFormula::biffMalformed() {
   QFETCH(QString, tokens);
   const auto data = bytes(tokens);
   QVERIFY_THROWS_EXCEPTION(FormatError, formula::decodeBiff(data.data(), data.size(), {}));
+}
+
+void TestFormula::biffOversized() {
+  // 30,000 numbers and 29,999 additions: more than a 16-bit token length can hold.
+  std::vector<uint8_t> data = {0x1E, 0x01, 0x00};
+  for (int i = 0; i < 29999; ++i) data.insert(data.end(), {0x1E, 0x01, 0x00, 0x03});
+  QVERIFY(data.size() > 0xFFFF);
+  QVERIFY_THROWS_EXCEPTION(FormatError, formula::decodeBiff(data.data(), data.size(), {}));
+  // Within the length, a chain deeper than the engine evaluates is refused as well.
+  data.resize(3 + 4 * 2000);
+  QVERIFY_THROWS_EXCEPTION(FormatError, formula::decodeBiff(data.data(), data.size(), {}));
+  data.resize(3 + 4 * 1000);
+  Workbook book;
+  QCOMPARE(
+      describe(formula::evaluate(book, 0, {}, *formula::decodeBiff(data.data(), data.size(), {}))),
+      "n:1001");
 }
 
 void TestFormula::recalculationOrder() {
