@@ -68,7 +68,19 @@ QString temporaryPath(const QString& name) {
   return temporaryFolder() + QChar(u'/') + name;
 }
 
+namespace {
+QByteArray& templateOverride() {
+  static QByteArray bytes;
+  return bytes;
+}
+}  // namespace
+
+void setTemplateBytesForTesting(const QByteArray& bytes) {
+  templateOverride() = bytes;
+}
+
 QByteArray templateBytes() {
+  if (!templateOverride().isEmpty()) return templateOverride();
   QFile resource(QStringLiteral(":/template.xlt"));
   if (!resource.open(QIODevice::ReadOnly))
     fail(QStringLiteral("The report template is missing from the program."));

@@ -49,6 +49,8 @@ void WriteBytesToFile(const QByteArray& bytes, const QString& path);
 
 // The template workbook carried by the program.
 QByteArray templateBytes();
+// Replaces the template's bytes (tests of a damaged template); an empty array restores it.
+void setTemplateBytesForTesting(const QByteArray& bytes);
 
 // File names in the temporary folder.
 QString temporaryPath(const QString& name);

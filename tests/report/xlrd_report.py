@@ -21,6 +21,10 @@ def cell(r, c):
         "underline": font.underline_type,
         "colour": font.colour_index,
         "font": font.name,
+        "bold": font.bold,
+        "height": font.height,
+        "border": [xf.border.left_line_style, xf.border.right_line_style,
+                   xf.border.top_line_style, xf.border.bottom_line_style],
     }
 
 
@@ -41,5 +45,8 @@ print(json.dumps({
     "colinfo": {str(c): sheet.colinfo_map[c].width for c in sheet.colinfo_map},
     "names": names,
     "gridlines": sheet.show_grid_lines,
+    "zoom": sheet.scl_mag_factor,
+    "rowheights": {str(r): sheet.rowinfo_map[r].height for r in sheet.rowinfo_map},
+    "formulas": [book.sheet_by_index(0).cell_type(24, c) for c in (3, 8, 13, 18)],
     "palette": {str(i): list(rgb) for i, rgb in book.colour_map.items() if rgb},
 }))
