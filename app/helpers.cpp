@@ -45,6 +45,12 @@ QString GetSetting(const QString& application, const QString& section, const QSt
   settings->beginGroup(section);
   const QVariant value = settings->value(key);
   if (!value.isValid()) return fallback;
+  // A hand-edited file may hold a value with unquoted commas, which the reader splits into a
+  // list; give back its text rather than nothing.
+  if (value.typeId() == QMetaType::QStringList)
+    return value.toStringList().join(QStringLiteral(", "));
+  if (!value.canConvert<QString>())
+    fail(QStringLiteral("The setting '%1' in '%2' is not text.").arg(key, settings->fileName()));
   return value.toString();
 }
 

@@ -75,6 +75,7 @@ class TestHelpers : public QObject {
   void settingsRoundTrip();
   void settingsAbsentKey();
   void settingsLiveInConfigFolder();
+  void settingsEditedByHand();
   void settingsUnwritable();
   void settingsUnreadable();
   void skinMissing();
@@ -231,6 +232,17 @@ void TestHelpers::settingsLiveInConfigFolder() {
     if (f.open(QIODevice::ReadOnly) && f.readAll().contains("marker-7f3a")) found = true;
   }
   QVERIFY2(found, "the value is not stored under XDG_CONFIG_HOME");
+}
+
+void TestHelpers::settingsEditedByHand() {
+  // Unquoted commas make the reader split a value into a list; its text still comes back.
+  const QString file =
+      QSettings(QSettings::IniFormat, QSettings::UserScope, "Edited", "Edited").fileName();
+  QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+  writeFile(file, "[Tinselwick]\nInventory%20List=Mom||SEP1||a, b||SEP2||\nPlain=x\n");
+  QCOMPARE(GetSetting("Edited", "Tinselwick", "Inventory List"),
+           QStringLiteral("Mom||SEP1||a, b||SEP2||"));
+  QCOMPARE(GetSetting("Edited", "Tinselwick", "Plain"), QStringLiteral("x"));
 }
 
 void TestHelpers::settingsUnwritable() {
