@@ -1,5 +1,6 @@
 #include "preview/form2.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -502,12 +503,33 @@ void copyWorkbook(const QString& source, const QString& target) {
   const QFileInfo targetInfo(target);
   if (targetInfo.isDir())
     fail(QStringLiteral("'%1' is a folder. Choose a file name for the workbook.").arg(target));
+  // Renaming over a device or a pipe would replace the special file itself (root may write in
+  // /dev); only files are saved over.
+  if (targetInfo.exists() && !targetInfo.isFile())
+    fail(QStringLiteral("'%1' is not a file. Choose a file name for the workbook.").arg(target));
   if (source.isEmpty() || !QFileInfo(source).isFile())
     fail(QStringLiteral("The report workbook '%1' no longer exists.").arg(source));
-  QFile in(source);
-  if (!in.open(QIODevice::ReadOnly))
+  // The workbook lies in a folder others may write in: a link planted in its place is not
+  // followed, and only a plain file is read (a pipe would block the window).
+  const int fd =
+      ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat sourceStat {};
+  if (fd < 0 || ::fstat(fd, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) {
+    const int why = fd < 0 ? errno : 0;
+    if (fd >= 0) ::close(fd);
+    if (why == ELOOP || QFileInfo(source).isSymLink())
+      fail(QStringLiteral("The report workbook '%1' has been replaced by a link; it is not copied.")
+               .arg(source));
+    if (why == 0) fail(QStringLiteral("The report workbook '%1' is not a file.").arg(source));
+    fail(QStringLiteral("The report workbook '%1' cannot be read: %2")
+             .arg(source, QString::fromLocal8Bit(std::strerror(why))));
+  }
+  QFile in;
+  if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
     fail(QStringLiteral("The report workbook '%1' cannot be read: %2")
              .arg(source, in.errorString()));
+  }
   const QString folder = targetInfo.absolutePath();
   if (!QFileInfo(folder).isDir())
     fail(QStringLiteral("The folder '%1' does not exist.").arg(folder));
