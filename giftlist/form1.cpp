@@ -207,6 +207,8 @@ void Form1::buildControls() {
                       Combo1,      ListView1,   ListView2,   ListView3,   ListView4,
                       PushButton1, PushButton4, PushButton3, PushButton5, PushButton6};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+  // The first field of the order has the focus when the window first appears.
+  txtName->setFocus();
 }
 
 QString Form1::homePage() {
