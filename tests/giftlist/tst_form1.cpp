@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,7 +16,6 @@
 #include "giftlist/form1.h"
 #include "giftlist/storedlist.h"
 #include "report/host.h"
-#include "report/hostchecks.h"
 #include "tests/support/testsupport.h"
 
 namespace {
