@@ -92,7 +92,9 @@ void WriteBytesToFile(const QByteArray& bytes, const QString& path) {
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly))
     fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
-  if (file.write(bytes) != bytes.size() || !file.commit())
+  // Flush before the commit: QSaveFile commits a file whose buffered tail could not be written
+  // (a full disk) and reports success.
+  if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
     fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
 }
 
@@ -159,7 +161,7 @@ void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
     if (!file.open(QIODevice::WriteOnly))
       fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
     QImageWriter writer(&file, "BMP");
-    if (!writer.write(picture) || !file.commit())
+    if (!writer.write(picture) || !file.flush() || !file.commit())
       fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
   });
 }

@@ -311,7 +311,9 @@ void saveWorkbook(const Workbook& book, const QString& path) {
   const QByteArray bytes = writeWorkbookBytes(book);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) throw IoError(file.errorString().toStdString());
-  if (file.write(bytes) != bytes.size()) {
+  // Flush before the commit: QSaveFile commits a file whose buffered tail could not be written
+  // (a full disk) and reports success.
+  if (file.write(bytes) != bytes.size() || !file.flush()) {
     const QString why = file.errorString();
     file.cancelWriting();
     throw IoError(why.toStdString());
