@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QPalette>
@@ -29,10 +31,47 @@ QString settingsFailureText(QSettings::Status status, const QString& file) {
   return QStringLiteral("The settings file '%1' is damaged.").arg(file);
 }
 
-// The settings of one application: <config folder>/<application>/<application>.conf.
+// The settings file of one application, named without opening it: the name of another file of
+// the same folder, with the application's name put in.
+QString settingsFileName(const QString& application) {
+  const QString other = QStringLiteral("tinselwick-name-probe");
+  QString name =
+      QSettings(QSettings::IniFormat, QSettings::UserScope, application, other).fileName();
+  return name.replace(name.lastIndexOf(other), other.size(), application);
+}
+
+// Settings files found damaged in this session, with the size and time they had then. The
+// settings reader parses a file once, later reads of it do not see the damage, and a write
+// replaces it with only what could be parsed: the lists it could not read would be lost. So a
+// damaged file is neither read nor written again until it changes.
+struct FileState {
+  qint64 size = -1;
+  QDateTime modified;
+  friend bool operator==(const FileState&, const FileState&) = default;
+};
+QHash<QString, FileState> damagedSettings;
+
+FileState stateOf(const QString& file) {
+  const QFileInfo info(file);
+  return {info.size(), info.lastModified()};
+}
+
+// The settings of one application: <config folder>/<application>/<application>.ini.
 std::unique_ptr<QSettings> openSettings(const QString& application) {
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, application,
-                                     application);
+  const QString file = settingsFileName(application);
+  // The reader opens the file blocking: a pipe or device in its place would hang the program.
+  const QFileInfo info(file);
+  if (info.exists() && !info.isFile())
+    fail(settingsFailureText(QSettings::AccessError, file));
+  auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                              application, application);
+  if (settings->status() == QSettings::FormatError) damagedSettings.insert(file, stateOf(file));
+  const auto damaged = damagedSettings.constFind(file);
+  if (damaged != damagedSettings.constEnd()) {
+    if (*damaged == stateOf(file)) fail(settingsFailureText(QSettings::FormatError, file));
+    damagedSettings.erase(damaged);
+  }
+  return settings;
 }
 
 }  // namespace
@@ -56,9 +95,14 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value) {
+  SaveSettings(application, section, {{key, value}});
+}
+
+void SaveSettings(const QString& application, const QString& section,
+                  const QList<std::pair<QString, QString>>& values) {
   auto settings = openSettings(application);
   settings->beginGroup(section);
-  settings->setValue(key, value);
+  for (const auto& [key, value] : values) settings->setValue(key, value);
   settings->endGroup();
   settings->sync();
   if (settings->status() != QSettings::NoError)
@@ -77,7 +121,8 @@ void ForceDeleteFile(const QString& path) {
   if (!QFileInfo(path).isSymLink() && !file.exists())
     fail(QStringLiteral("File not found: '%1'").arg(path));
   file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-  if (!file.remove()) fail(QStringLiteral("'%1' cannot be deleted: %2").arg(path, file.errorString()));
+  if (!file.remove())
+    fail(QStringLiteral("'%1' cannot be deleted: %2").arg(path, file.errorString()));
 }
 
 void DeleteFileQuietly(const QString& path) {
@@ -98,7 +143,9 @@ QString programFolder() {
   return QCoreApplication::applicationDirPath();
 }
 
-void setProgramFolderForTesting(const QString& folder) { programFolderOverride = folder; }
+void setProgramFolderForTesting(const QString& folder) {
+  programFolderOverride = folder;
+}
 
 QString temporaryFolder() {
   const QString temp = qEnvironmentVariable("TEMP");
@@ -183,8 +230,7 @@ QCursor cursorFromCurFile(const QString& path) {
   const QByteArray data = file.read(1 << 20);
   // ICONDIR: reserved 0, type 2 (cursor), count; then 16-byte entries whose bytes 4..7 are the
   // hotspot x and y.
-  if (data.size() < 22)
-    fail(QStringLiteral("The cursor file '%1' is too short.").arg(path));
+  if (data.size() < 22) fail(QStringLiteral("The cursor file '%1' is too short.").arg(path));
   const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
   const quint16 type = qFromLittleEndian<quint16>(bytes + 2);
   const quint16 count = qFromLittleEndian<quint16>(bytes + 4);

@@ -2,8 +2,10 @@
 // Small shared helpers: settings store, file tests and deletion, skin, application title,
 // the program folder, the temporary folder and the hand pointer.
 #include <QCursor>
+#include <QList>
 #include <QString>
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -17,6 +19,9 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 // Writes a value, replacing the old one; throws Failure when it cannot be written.
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value);
+// Writes several values of one section in one write of the store: all of them or none.
+void SaveSettings(const QString& application, const QString& section,
+                  const QList<std::pair<QString, QString>>& values);
 
 // --- Files ---
 // True when the path names an existing file or folder; never fails.

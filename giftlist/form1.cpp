@@ -381,14 +381,15 @@ void Form1::PushButton6_Click() {
 
 void Form1::storeAllLists() {
   Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_QueryUnload")};
+  // Every list is written under its own key, all four in one write of the store.
+  QList<std::pair<QString, QString>> values;
   for (int category = 0; category < kCategoryCount; ++category) {
     QString value;
     for (const GiftEntry& e : list(category).entries())
       trap(100, [&] { value += serializeEntry(e); });
-    trap(102, [&] {
-      SaveSetting(kSettingsApplication, kSettingsSection, storedListKey(category), value);
-    });
+    values.append({storedListKey(category), value});
   }
+  trap(102, [&] { SaveSettings(kSettingsApplication, kSettingsSection, values); });
 }
 
 void Form1::Form_QueryUnload() {
