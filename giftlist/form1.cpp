@@ -184,6 +184,8 @@ void Form1::buildControls() {
     place(v, 120, listTops[i], 7800, 2490);
     v->viewport()->installEventFilter(this);
     connect(v, &QTreeView::clicked, this, [this] { ListView_Click(); });
+    // From the keyboard: Enter on a row shows it as a click does.
+    connect(v, &QTreeView::activated, this, [this] { ListView_Click(); });
     views_[static_cast<size_t>(i)] = v;
     *listSlots[i] = v;
   }

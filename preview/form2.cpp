@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #include "app/failure.h"
@@ -165,6 +167,19 @@ void Form2::buildControls() {
   place(PushButton8, 120, 8850, 4680, 405);
   PushButton6 = makeButton(this, "PushButton6", QStringLiteral("Save Results To Excel File"));
   place(PushButton6, 4920, 8850, 4800, 405);
+
+  // Keyboard and screen readers: the bars take the focus (arrow keys scroll), every control has
+  // a name; the focus goes from the picture's bars to the zoom buttons, "< Back" and "Save".
+  Picture2->setAccessibleName(QStringLiteral("Report picture"));
+  Picture1->setAccessibleName(QStringLiteral("Report picture"));
+  HScroll1->setAccessibleName(QStringLiteral("Horizontal position"));
+  VScroll1->setAccessibleName(QStringLiteral("Vertical position"));
+  for (QScrollBar* bar : {HScroll1, VScroll1}) {
+    bar->setFocusPolicy(Qt::StrongFocus);
+    bar->installEventFilter(this);
+  }
+  QWidget* order[] = {HScroll1, VScroll1, PushButton1, PushButton2, PushButton8, PushButton6};
+  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
   connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
   connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
@@ -408,6 +423,24 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return true;
+  }
+  if (event->type() == QEvent::KeyPress && (watched == HScroll1 || watched == VScroll1)) {
+    // Scroll bars do not take keys by themselves: arrows move one unit, Page Up/Down ten,
+    // Home/End to the ends. The new value moves the picture as a drag of the bar does.
+    auto* bar = static_cast<QScrollBar*>(watched);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const int value = bar->value();
+    int next = value;
+    if (key == Qt::Key_Right || key == Qt::Key_Down) next = value + 1;
+    if (key == Qt::Key_Left || key == Qt::Key_Up) next = value - 1;
+    if (key == Qt::Key_PageDown) next = value + 10;
+    if (key == Qt::Key_PageUp) next = value - 10;
+    if (key == Qt::Key_Home) next = bar->minimum();
+    if (key == Qt::Key_End) next = bar->maximum();
+    if (next != value) {
+      bar->setValue(next);
+      return true;
+    }
   }
   if (event->type() == QEvent::MouseMove && pointer_ != Pointer::Hourglass) {
     if (watched == PushButton1 || watched == PushButton2 || watched == PushButton6 ||
