@@ -1,0 +1,256 @@
+// Stored lists a careless or hostile world leaves in the settings store: a value of 50 MB,
+// random bytes, malformed records, and a store that cannot be read or written. The window
+// starts with what can be restored, reports what cannot, and closes with a reported failure
+// instead of destroying what is stored.
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+
+#include "tests/badinput/badinput.h"
+
+using namespace badinput;
+
+namespace {
+
+QString record(const QString& name, const QString& likes = QStringLiteral("tea")) {
+  return name + QStringLiteral("||SEP1||") + likes +
+         QStringLiteral("||SEP1||mug||SEP1||12||SEP1||x@y.example||SEP2||");
+}
+
+QByteArray randomBytes(qsizetype size, quint32 seed) {
+  QRandomGenerator random(seed);
+  QByteArray bytes(size, Qt::Uninitialized);
+  for (char& b : bytes) b = static_cast<char>(random.bounded(256));
+  return bytes;
+}
+
+// The process's peak resident memory, in MiB.
+double peakMemoryMiB() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmHWM:"))
+      return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+  return 0;
+}
+
+// The settings file of the current settings folder.
+QString settingsFile() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApplication,
+                   kSettingsApplication)
+      .fileName();
+}
+
+}  // namespace
+
+class StoredValueTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void hugeValues_data();
+  void hugeValues();
+  void damagedValues_data();
+  void damagedValues();
+  void unusableStore_data();
+  void unusableStore();
+};
+
+void StoredValueTest::hugeValues_data() {
+  QTest::addColumn<QString>("value");
+  QTest::addColumn<int>("records");
+  const qsizetype fiftyMB = 50 * 1000 * 1000;
+  QTest::newRow("one field of 50 MB") << record("Big", QString(fiftyMB, u'l')) << 1;
+  // About 600,000 short records, far beyond the 22 a list takes through saving.
+  const QString one = record(QStringLiteral("Kim"));
+  QTest::newRow("50 MB of records")
+      << one.repeated(fiftyMB / one.size() / 2) << int(fiftyMB / one.size() / 2);
+}
+
+void StoredValueTest::hugeValues() {
+  QFETCH(QString, value);
+  QFETCH(int, records);
+  Sandbox box;
+  // Written as the file, so the start-up reads it from disk.
+  QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).path()));
+  QVERIFY(writeAll(settingsFile(),
+                   "[Tinselwick]\nInventory%20List%20Relatives=" + value.toUtf8() + "\n"));
+  value.clear();
+  QElapsedTimer clock;
+  clock.start();
+  const double memoryBefore = peakMemoryMiB();
+
+  auto form = openMainWindow();
+  QVERIFY(form);
+  QCOMPARE(form->list(1).count(), records);
+  QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
+  const qint64 started = clock.restart();
+  form->Form_QueryUnload();
+  const qint64 stored = clock.elapsed();
+  QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
+  const double memory = peakMemoryMiB() - memoryBefore;
+  qInfo("start-up %lld ms, store %lld ms, peak memory grew by %.0f MiB", started, stored, memory);
+  QVERIFY(started < 10000);
+  QVERIFY(stored < 10000);
+  QVERIFY(memory < 2048);
+  // The list comes back whole on the next start.
+  form.reset();
+  auto again = openMainWindow();
+  QCOMPARE(again->list(1).count(), records);
+  QCOMPARE(again->list(1).at(records).name, records == 1 ? QStringLiteral("Big") : "Kim");
+}
+
+void StoredValueTest::damagedValues_data() {
+  QTest::addColumn<QByteArray>("file");  // added to the settings file, or the whole file
+  QTest::addColumn<int>("records");      // restored into "Relatives"; -1: any number
+  QTest::addColumn<int>("errors");       // dialogs at the start: missing fields; -1: any
+  QTest::addColumn<bool>("damaged");     // the settings reader refuses the file
+
+  const QByteArray head = "[Tinselwick]\nInventory%20List%20Relatives=";
+  QTest::newRow("random bytes as the value")
+      << head + randomBytes(4096, 24).replace('\n', ' ').replace('\r', ' ') + "\n"
+      << -1 << -1 << false;
+  QTest::newRow("random bytes as the file") << randomBytes(65536, 25) << 0 << -1 << true;
+  QTest::newRow("random UTF-8 text as the value")
+      << head + QString::fromUtf8(randomBytes(4096, 26)).toUtf8().replace('\n', ' ') + "\n"
+      << -1 << -1 << false;
+  QTest::newRow("invalid UTF-8") << head +
+                                        "Ann\xff\xfe\xc0\x80||SEP1||a||SEP1||b||SEP1||1||SEP1||"
+                                        "e||SEP2||\n"
+                                 << 1 << 0 << false;
+  QTest::newRow("record without its end") << head + "Ann||SEP1||tea\n" << 1 << 3 << false;
+  QTest::newRow("record of a name only") << head + "Ann||SEP2||Bo||SEP2||\n" << 2 << 8 << false;
+  QTest::newRow("record with extra fields")
+      << head + "Ann||SEP1||a||SEP1||b||SEP1||1||SEP1||e||SEP1||extra||SEP1||more||SEP2||\n"
+      << 1 << 0 << false;
+  QTest::newRow("empty records") << head + "||SEP2||||SEP2||||SEP2||\n" << 0 << 0 << false;
+  QTest::newRow("only field separators") << head + QByteArray("||SEP1||").repeated(100) + "\n"
+                                         << 1 << 0 << false;
+  QTest::newRow("unclosed quote") << head + "\"Ann||SEP1||a\n" << -1 << -1 << false;
+  QTest::newRow("NUL bytes") << head + QByteArray("A\0n\0n", 5) + "\n" << -1 << -1 << false;
+  QTest::newRow("section header only") << QByteArray("[Tinselwick") << 0 << -1 << true;
+  // Good lists with one damaged line after them: none of them may be lost on close.
+  QTest::newRow("good lists, then a damaged line")
+      << head + "Ann||SEP1||a||SEP1||b||SEP1||1||SEP1||e||SEP2||\n[Broken\n"
+      << 0 << -1 << true;
+}
+
+void StoredValueTest::damagedValues() {
+  QFETCH(QByteArray, file);
+  QFETCH(int, records);
+  QFETCH(int, errors);
+  QFETCH(bool, damaged);
+  Sandbox box;
+  storeList(0, record(QStringLiteral("Mom")));
+  QByteArray whole = readAll(settingsFile());
+  whole = file.startsWith('[') && file.contains('\n') ? whole + "\n" + file : file;
+  QVERIFY(writeAll(settingsFile(), whole));
+
+  auto form = openMainWindow();
+  QVERIFY(form);
+  if (records >= 0) QCOMPARE(form->list(1).count(), records);
+  const QStringList started = errorSteps(box.prompts);
+  if (damaged) {
+    // Each list's read says so (the reader reports a damaged file once), and the close does not
+    // write over the file.
+    QVERIFY(!started.isEmpty());
+    for (const QString& step : started) QCOMPARE(step, QStringLiteral("Form1.Form_Load@126"));
+    QVERIFY(box.prompts.errors().first().text.contains(QLatin1String("is damaged")));
+    box.prompts.clear();
+    form->Form_QueryUnload();
+    QVERIFY(!box.prompts.errors().isEmpty());
+    for (const QString& step : errorSteps(box.prompts))
+      QCOMPARE(step, QStringLiteral("Form1.Form_QueryUnload@102"));
+    QCOMPARE(readAll(settingsFile()), whole);
+    return;
+  }
+  if (errors >= 0) QCOMPARE(started.size(), errors);
+  for (const QString& step : started)  // a record's missing fields, one by one
+    QVERIFY2(QRegularExpression(QStringLiteral("^Form1.Form_Load@1(28|30|32|34)$"))
+                 .match(step)
+                 .hasMatch(),
+             qPrintable(step));
+  // The lists restored are stored on close, and come back the same on the next start.
+  box.prompts.clear();
+  form->Form_QueryUnload();
+  QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
+  std::array<std::vector<GiftEntry>, 4> shown;
+  for (int c = 0; c < kCategoryCount; ++c) shown[size_t(c)] = form->list(c).entries();
+  form.reset();
+  auto again = openMainWindow();
+  QVERIFY(again);
+  QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
+  for (int c = 0; c < kCategoryCount; ++c) QVERIFY(again->list(c).entries() == shown[size_t(c)]);
+}
+
+void StoredValueTest::unusableStore_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::newRow("config folder is a file") << "file";
+  QTest::newRow("settings file is a folder") << "folder";
+  QTest::newRow("settings file is a pipe") << "pipe";
+  QTest::newRow("config folder under /proc") << "proc";
+  QTest::newRow("config folder full") << "full";
+}
+
+void StoredValueTest::unusableStore() {
+  QFETCH(QString, kind);
+  Sandbox box;
+  storeList(0, record(QStringLiteral("Mom")));
+  QString file = settingsFile();  // named before a pipe takes its place
+  bool mounted = false;
+  auto unmount = qScopeGuard([&] {
+    if (mounted) ::umount2(QFile::encodeName(box.path("small")).constData(), MNT_DETACH);
+  });
+  if (kind == QLatin1String("file")) {
+    QVERIFY(writeAll(box.path("plain"), "a plain file"));
+    Sandbox::useSettingsFolder(box.path("plain"));
+  } else if (kind == QLatin1String("folder")) {
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkpath(file));
+  } else if (kind == QLatin1String("pipe")) {
+    QVERIFY(QFile::remove(file));
+    QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+  } else if (kind == QLatin1String("proc")) {
+    Sandbox::useSettingsFolder(QStringLiteral("/proc/tinselwick"));
+  } else if (kind == QLatin1String("full")) {
+    const QString small = box.path("small");
+    QVERIFY(QDir().mkpath(small));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=64k") != 0)
+      QSKIP(qPrintable("no tmpfs can be mounted here: " +
+                       QString::fromLocal8Bit(std::strerror(errno))));
+    mounted = true;
+    Sandbox::useSettingsFolder(small);
+    storeList(0, record(QStringLiteral("Mom")));
+    file = settingsFile();
+    QFile filler(small + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(512, 'f')) == 512 && filler.flush()) {
+    }
+  }
+  const QByteArray kept = QFileInfo(file).isFile() ? readAll(file) : QByteArray();
+
+  QElapsedTimer clock;
+  clock.start();
+  auto form = openMainWindow();
+  QVERIFY(form);
+  QVERIFY(clock.elapsed() < 5000);
+  for (const QString& step : errorSteps(box.prompts))
+    QVERIFY2(step.startsWith(QLatin1String("Form1.Form_Load@126")), qPrintable(step));
+  // Something typed in this session, and the close that cannot store it.
+  saveEntry(*form, {QStringLiteral("Dad"), QString(), QString(), QString(), QString()});
+  box.prompts.clear();
+  form->Form_QueryUnload();
+  QVERIFY(clock.elapsed() < 5000);
+  const QStringList steps = errorSteps(box.prompts);
+  QVERIFY2(!steps.isEmpty(), "a store that fails is reported");
+  for (const QString& step : steps) QCOMPARE(step, QStringLiteral("Form1.Form_QueryUnload@102"));
+  QVERIFY(box.prompts.errors().first().text.startsWith(QLatin1String("The settings file '")));
+  // What was stored before is still there.
+  if (kind == QLatin1String("full")) QVERIFY(!kept.isEmpty());
+  if (!kept.isEmpty()) QCOMPARE(readAll(file), kept);
+}
+
+QTEST_MAIN(StoredValueTest)
+#include "tst_storedvalue.moc"
