@@ -92,8 +92,10 @@ void StoredValueTest::hugeValues() {
   QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
   const double memory = peakMemoryMiB() - memoryBefore;
   qInfo("start-up %lld ms, store %lld ms, peak memory grew by %.0f MiB", started, stored, memory);
-  QVERIFY(started < 10000);
-  QVERIFY(stored < 10000);
+  // Bounds that catch an endless or quadratic restore or store, even in a sanitizer build (a
+  // normal build takes about 0.5 s and 2 s, and some 250 MiB).
+  QVERIFY(started < 30000);
+  QVERIFY(stored < 30000);
   QVERIFY(memory < 2048);
   // The list comes back whole on the next start.
   form.reset();
