@@ -5,20 +5,11 @@
 #include "spreadsheet/formula/formula.h"
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/model/workbook.h"
+#include "tests/support/testsupport.h"
 
 using namespace sheet;
 
 namespace {
-
-// "n:7.5", "t:abc", "b:TRUE", "e:#DIV/0!", "empty": one text per value for table rows.
-QString describe(const Value& v) {
-  if (auto d = std::get_if<double>(&v)) return QStringLiteral("n:") + QString::number(*d, 'g', 15);
-  if (auto t = std::get_if<QString>(&v)) return QStringLiteral("t:") + *t;
-  if (auto b = std::get_if<bool>(&v))
-    return *b ? QStringLiteral("b:TRUE") : QStringLiteral("b:FALSE");
-  if (auto e = std::get_if<ErrorCode>(&v)) return QStringLiteral("e:") + errorText(*e);
-  return QStringLiteral("empty");
-}
 
 QString hex(const std::vector<uint8_t>& bytes) {
   QStringList parts;
@@ -266,7 +257,7 @@ void TestFormula::nestingLimit() {
   // A long flat sum stays within the limits.
   const QString sum = "1" + QString("+1").repeated(999);
   Workbook book;
-  QCOMPARE(describe(formula::evaluate(book, 0, {}, *formula::parseR1C1(sum, {}))), "n:1000");
+  QCOMPARE(describeValue(formula::evaluate(book, 0, {}, *formula::parseR1C1(sum, {}))), "n:1000");
 }
 
 // Formulas in A1 notation evaluated in C1 of a sheet holding:
@@ -422,7 +413,8 @@ void TestFormula::evaluation() {
   ws.cellAt(at("B1")).value = QStringLiteral("Hello");
   ws.cellAt(at("B2")).value = QStringLiteral("hello");
   const CellRef host = at("C1");
-  QCOMPARE(describe(formula::evaluate(book, 0, host, *formula::parseA1(formula, host))), expected);
+  QCOMPARE(describeValue(formula::evaluate(book, 0, host, *formula::parseA1(formula, host))),
+           expected);
 }
 
 // Cell formulas as BIFF8 tokens, byte for byte.
@@ -551,9 +543,9 @@ void TestFormula::biffOversized() {
   QVERIFY_THROWS_EXCEPTION(FormatError, formula::decodeBiff(data.data(), data.size(), {}));
   data.resize(3 + 4 * 1000);
   Workbook book;
-  QCOMPARE(
-      describe(formula::evaluate(book, 0, {}, *formula::decodeBiff(data.data(), data.size(), {}))),
-      "n:1001");
+  QCOMPARE(describeValue(
+               formula::evaluate(book, 0, {}, *formula::decodeBiff(data.data(), data.size(), {}))),
+           "n:1001");
 }
 
 void TestFormula::recalculationOrder() {
@@ -564,7 +556,7 @@ void TestFormula::recalculationOrder() {
     book.sheet(0).cellAt({r, 0}).formula = formula::parseR1C1("R[1]C+1", {r, 0});
   book.sheet(0).cellAt({n - 1, 0}).formula = formula::parseR1C1("1", {n - 1, 0});
   recalculate(book);
-  QCOMPARE(describe(book.sheet(0).cell({0, 0})->value), QString("n:%1").arg(n));
+  QCOMPARE(describeValue(book.sheet(0).cell({0, 0})->value), QString("n:%1").arg(n));
 
   // A total follows a change of its cells, also through another formula.
   setFormula(book, "D25", "SUM(D3:D24)");
@@ -573,11 +565,11 @@ void TestFormula::recalculationOrder() {
   book.sheet(0).cellAt(at("D4")).value = QStringLiteral("n/a");
   book.sheet(0).cellAt(at("D24")).value = 11.0;
   recalculate(book);
-  QCOMPARE(describe(book.sheet(0).cell(at("D25"))->value), "n:100");
-  QCOMPARE(describe(book.sheet(0).cell(at("E25"))->value), "n:200");
+  QCOMPARE(describeValue(book.sheet(0).cell(at("D25"))->value), "n:100");
+  QCOMPARE(describeValue(book.sheet(0).cell(at("E25"))->value), "n:200");
   book.sheet(0).cellAt(at("D3")).value = 1.0;
   recalculate(book);
-  QCOMPARE(describe(book.sheet(0).cell(at("E25"))->value), "n:24");
+  QCOMPARE(describeValue(book.sheet(0).cell(at("E25"))->value), "n:24");
 }
 
 // Formulas set in A1 notation; every cell of a circle shows 0, cells that read it go on.
@@ -604,7 +596,7 @@ void TestFormula::circularReferences() {
   for (int i = 0; i < cells.size(); ++i) setFormula(book, cells[i], formulas[i]);
   recalculate(book);
   for (int i = 0; i < cells.size(); ++i)
-    QCOMPARE(describe(book.sheet(0).cell(at(cells[i]))->value), expected[i]);
+    QCOMPARE(describeValue(book.sheet(0).cell(at(cells[i]))->value), expected[i]);
 }
 
 QTEST_GUILESS_MAIN(TestFormula)

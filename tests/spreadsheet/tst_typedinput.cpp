@@ -4,19 +4,11 @@
 #include "spreadsheet/formula/formula.h"
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/model/workbook.h"
+#include "tests/support/testsupport.h"
 
 using namespace sheet;
 
 namespace {
-
-QString describe(const Value& v) {
-  if (auto d = std::get_if<double>(&v)) return QStringLiteral("n:") + QString::number(*d, 'g', 15);
-  if (auto t = std::get_if<QString>(&v)) return QStringLiteral("t:") + *t;
-  if (auto b = std::get_if<bool>(&v))
-    return *b ? QStringLiteral("b:TRUE") : QStringLiteral("b:FALSE");
-  if (auto e = std::get_if<ErrorCode>(&v)) return QStringLiteral("e:") + errorText(*e);
-  return QStringLiteral("empty");
-}
 
 const CellRef kCell{2, 3};  // D3
 
@@ -176,7 +168,7 @@ void TestTypedInput::entries() {
   enterTyped(book, 0, kCell, typed);
   const Cell* cell = book.sheet(0).cell(kCell);
   QVERIFY(cell);
-  QCOMPARE(describe(cell->value), value);
+  QCOMPARE(describeValue(cell->value), value);
   QCOMPARE(book.formats.at(cell->format).numberFormat, numberFormat);
   QCOMPARE(cell->hasFormula(), typed.startsWith(u'='));
 }
@@ -211,7 +203,7 @@ void TestTypedInput::formatOfFormattedCell() {
   f.pattern = FillPattern::Solid;
   book.setFormat(0, kCell, f);
   enterTyped(book, 0, kCell, typed);
-  QCOMPARE(describe(book.sheet(0).cell(kCell)->value), value);
+  QCOMPARE(describeValue(book.sheet(0).cell(kCell)->value), value);
   QVERIFY(book.formatOf(0, kCell) == f);
 }
 
@@ -242,7 +234,7 @@ void TestTypedInput::refusedEntries() {
   Workbook book;
   enterTyped(book, 0, kCell, QStringLiteral("before"));
   QVERIFY_THROWS_EXCEPTION(FormulaError, enterTyped(book, 0, kCell, typed));
-  QCOMPARE(describe(book.sheet(0).cell(kCell)->value), "t:before");
+  QCOMPARE(describeValue(book.sheet(0).cell(kCell)->value), "t:before");
   QVERIFY(!book.sheet(0).cell(kCell)->hasFormula());
 }
 
@@ -260,14 +252,14 @@ void TestTypedInput::totalFollowsEntries() {
   const CellRef total{24, 3};  // D25
   book.sheet(0).cellAt(total).formula = formula::parseA1(QStringLiteral("SUM(D3:D24)"), total);
   recalculate(book);
-  QCOMPARE(describe(book.sheet(0).cell(total)->value), "n:0");
+  QCOMPARE(describeValue(book.sheet(0).cell(total)->value), "n:0");
   const QStringList costs = {"$89", "25", "ask mum", "$1,250.50", "'40", "15%"};
   for (int i = 0; i < costs.size(); ++i) enterTyped(book, 0, {2 + i, 3}, costs[i]);
-  QCOMPARE(describe(book.sheet(0).cell(total)->value), "n:1364.65");
+  QCOMPARE(describeValue(book.sheet(0).cell(total)->value), "n:1364.65");
   enterTyped(book, 0, {2, 3}, QString());
-  QCOMPARE(describe(book.sheet(0).cell(total)->value), "n:1275.65");
+  QCOMPARE(describeValue(book.sheet(0).cell(total)->value), "n:1275.65");
   enterTyped(book, 0, {total.row, 4}, QStringLiteral("=R[0]C[-1]*2"));
-  QCOMPARE(describe(book.sheet(0).cell({total.row, 4})->value), "n:2551.3");
+  QCOMPARE(describeValue(book.sheet(0).cell({total.row, 4})->value), "n:2551.3");
 }
 
 QTEST_GUILESS_MAIN(TestTypedInput)

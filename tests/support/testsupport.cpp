@@ -48,7 +48,9 @@ QString sourcePath(const QString& relative) {
   return QStringLiteral(TINSEL_SOURCE_DIR) + QChar(u'/') + relative;
 }
 
-QString python3() { return QStringLiteral(TINSEL_PYTHON3); }
+QString python3() {
+  return QStringLiteral(TINSEL_PYTHON3);
+}
 
 QString soffice() {
   const QString s = QStringLiteral(TINSEL_SOFFICE);
@@ -68,4 +70,14 @@ int runProgram(const QString& program, const QStringList& args, QString* out, in
     return -1;
   }
   return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QString describeValue(const sheet::Value& v) {
+  if (auto d = std::get_if<double>(&v)) return QStringLiteral("n:") + QString::number(*d, 'g', 15);
+  if (auto t = std::get_if<QString>(&v)) return QStringLiteral("t:") + *t;
+  if (auto b = std::get_if<bool>(&v))
+    return *b ? QStringLiteral("b:TRUE") : QStringLiteral("b:FALSE");
+  if (auto e = std::get_if<sheet::ErrorCode>(&v))
+    return QStringLiteral("e:") + sheet::errorText(*e);
+  return QStringLiteral("empty");
 }

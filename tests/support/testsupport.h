@@ -8,6 +8,7 @@
 
 #include "app/prompts.h"
 #include "app/services.h"
+#include "spreadsheet/model/value.h"
 
 struct ShownMessage {
   QString text;
@@ -26,8 +27,8 @@ class FakePrompts final : public Prompts {
   QString saveFileName(const QString& title, const QString& filter,
                        const QString& initialName) override;
 
-  std::deque<int> answers;         // msg::Yes / msg::No for Yes/No boxes
-  std::deque<QString> savePaths;   // paths the save dialog returns ("" = cancelled)
+  std::deque<int> answers;        // msg::Yes / msg::No for Yes/No boxes
+  std::deque<QString> savePaths;  // paths the save dialog returns ("" = cancelled)
   QList<ShownMessage> messages;
   QStringList saveDialogTitles;
   QStringList saveDialogFilters;
@@ -65,3 +66,6 @@ QString soffice();                            // LibreOffice's soffice, or "" wh
 // Runs a program; returns its exit code (-1 when it could not start) and its output.
 int runProgram(const QString& program, const QStringList& args, QString* out = nullptr,
                int timeoutMs = 120000);
+
+// "n:7.5", "t:abc", "b:TRUE", "e:#DIV/0!", "empty": one text per value, for table rows.
+QString describeValue(const sheet::Value& v);
