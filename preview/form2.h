@@ -124,7 +124,6 @@ class Form2 : public QWidget {
   void picture1_MouseDown(QMouseEvent* event);
   void picture1_MouseMove(QMouseEvent* event);
   void Picture1_MouseUp();
-  void applyPointer();
 
   float mZoom = 1.0f;
   std::int32_t mImageWidth = 0;

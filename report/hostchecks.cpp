@@ -35,7 +35,7 @@ bool CheckExcelInstalled() {
   try {
     host = createHost();
   } catch (...) {
-    host.reset();
+    // No host can be created: the message below says so.
   }
   if (host) return true;
   MsgBox(hostMissingMessage(), msg::OkOnly);

@@ -6,8 +6,11 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLocale>
-#include <QSaveFile>
+#include <QTemporaryFile>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "app/failure.h"
 #include "app/helpers.h"
@@ -88,14 +91,18 @@ QByteArray templateBytes() {
 }
 
 void WriteBytesToFile(const QByteArray& bytes, const QString& path) {
-  QSaveFile file(path);
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly))
+  // Written to a new file beside the target and renamed over it: a link planted at the name in
+  // a shared temporary folder is replaced, never followed, and a reader never sees half a file.
+  QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+  if (!file.open())
     fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
-  // Flush before the commit: QSaveFile commits a file whose buffered tail could not be written
-  // (a full disk) and reports success.
-  if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
+  if (file.write(bytes) != bytes.size() || !file.flush())
     fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
+  if (::rename(QFile::encodeName(file.fileName()).constData(),
+               QFile::encodeName(path).constData()) != 0)
+    fail(QStringLiteral("'%1' cannot be written: %2")
+             .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+  file.setAutoRemove(false);
 }
 
 bool claimReportName(const QString& path) {
@@ -156,13 +163,14 @@ void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
   trap(110, [&] { picture = needSheet().copyUsedRangePicture(); });
   trap(112, [&] {
     if (picture.isNull()) fail(QStringLiteral("The host gave no picture of the sheet."));
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-      fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
-    QImageWriter writer(&file, "BMP");
-    if (!writer.write(picture) || !file.flush() || !file.commit())
-      fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
+    if (!writer.write(picture))
+      fail(QStringLiteral("The picture of the sheet cannot be stored: %1")
+               .arg(writer.errorString()));
+    WriteBytesToFile(bitmap, path);
   });
 }
 
@@ -226,7 +234,15 @@ void GenerateReport0(ReportWindows& windows, int /*unused*/) {
     // The name is created exclusively, so no other run or user can take it or plant a link
     // there. A folder that refuses new files is reported once; the save then reports too.
     taken = false;
-    trap(172, [&] { taken = !claimReportName(ReportWorkbookPath); });
+    trap(172, [&] {
+      taken = !claimReportName(ReportWorkbookPath);
+      if (taken && draws + 1 == kMaxNameDraws) {
+        // Never save over a file this run did not create.
+        ReportWorkbookPath.clear();
+        fail(QStringLiteral("No free name for the report workbook is left in '%1'.")
+                 .arg(temporaryFolder()));
+      }
+    });
   }
   trap(174, [&] { book().saveAs(ReportWorkbookPath, SaveFormatForExcel(ExcelApp.get())); });
   trap(176, [&] { excel().setDisplayAlerts(false); });

@@ -97,6 +97,7 @@ class FakeHost final : public report::Host {
     explicit Book(FakeHost& h) : host(h) {}
     void saveAs(const QString& path, int format) override {
       host.record(QStringLiteral("SaveAs %1 %2").arg(path).arg(format));
+      if (path.isEmpty()) fail(QStringLiteral("SaveAs needs a file name."));
       QFile f(path);
       if (f.open(QIODevice::WriteOnly)) f.write("fake workbook");
     }

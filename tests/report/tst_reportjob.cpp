@@ -128,6 +128,52 @@ class ReportJobTest : public QObject {
     QCOMPARE(check.readAll(), QByteArray("someone else's"));
   }
 
+  void aLinkPlantedInTheTemporaryFolderIsNotFollowed() {
+    FakePrompts prompts;
+    FakeHostLog log;
+    FakeHostFactory factory(log);
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.path() + "/precious.txt";
+    for (const char* name : {"template.xlt", "temp.bmp"}) {
+      QFile f(victim + name);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write("the user's own words");
+      f.close();
+      QVERIFY(QFile::link(victim + name, temp_->path() + "/" + name));
+    }
+    FakeWindows windows;
+    report::GenerateReport0(windows, 1);
+    QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join('\n')));
+    for (const char* name : {"template.xlt", "temp.bmp"}) {
+      QFile f(victim + name);
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      QCOMPARE(f.readAll(), QByteArray("the user's own words"));
+    }
+    QVERIFY(windows.events.contains("show preview"));
+  }
+
+  void aRunThatFindsNoFreeNameSavesNothing() {
+    FakePrompts prompts;
+    FakeHostLog log;
+    FakeHostFactory factory(log);
+    FixedRandom random;  // every draw 0.5: every name is Wrenfold55555555
+    QFile taken(temp_->path() + "/Wrenfold55555555.xls");
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.write("someone else's");
+    taken.close();
+    FakeWindows windows;
+
+    report::GenerateReport0(windows, 1);
+
+    const QStringList texts = prompts.texts();
+    QCOMPARE(texts.filter("GenerateReport0 at line 172").size(), 1);
+    QVERIFY(texts.filter("GenerateReport0 at line 172").first().startsWith("No free name"));
+    QCOMPARE(texts.filter("GenerateReport0 at line 174").size(), 1);
+    QVERIFY(windows.workbook.isEmpty());  // the preview would delete nothing
+    QVERIFY(taken.open(QIODevice::ReadOnly));
+    QCOMPARE(taken.readAll(), QByteArray("someone else's"));
+  }
+
   void aHostThatCannotStartReportsEveryStepAndStillShowsThePreview() {
     FakePrompts prompts;
     report::setHostFactory(
