@@ -1,5 +1,7 @@
 #include "resources/template/reporttemplate.h"
 
+#include "giftlist/giftentry.h"
+#include "report/layout.h"
 #include "spreadsheet/formula/formula.h"
 
 namespace reporttemplate {
@@ -13,12 +15,13 @@ constexpr int kCostOffset = 3;  // D, I, N, S within their block
 // 1-based rows of the layout.
 constexpr int kTitleRow = 1;
 constexpr int kHeadingRow = 2;
-constexpr int kFirstEntryRow = 3;
-constexpr int kLastEntryRow = 24;
-constexpr int kTotalRow = 25;
+constexpr int kFirstEntryRow = report::kFirstEntryRow;
+constexpr int kLastEntryRow = report::kLastEntryRow;
+constexpr int kTotalRow = kLastEntryRow + 1;
 
-const char16_t* const kTitles[4] = {u"Family", u"Relatives", u"Friends", u"Knowable people"};
-const char16_t* const kHeadings[5] = {u"Name", u"Likes", u"Present", u"Cost", u"Email"};
+// The block titles are the categories, the headings the list's column headers.
+const auto& kTitles = kCategories;
+const auto& kHeadings = kColumnHeaders;
 const uint16_t kBlockFills[4] = {kFamilyFill, kRelativesFill, kFriendsFill, kKnowableFill};
 
 int blockOf(int col) {
