@@ -226,7 +226,7 @@ bool Form1::Form_Load() {
   trap(108, [&] { setUpdatesEnabled(false); });
   bool handFound = true;
   trap(110, [&] { handFound = FileExists(programFolder() + QStringLiteral("/HAND-M.CUR")); });
-  if (handFound) trap(112, [&] { handCursor_ = loadHandCursor(); });
+  if (handFound) trap(112, [&] { pointer_.setHand(loadHandCursor()); });
   trap(114, [&] {
     RandomSource& random = randomSource();
     random.randomize();
@@ -409,21 +409,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::setPointer(Pointer p) {
-  pointer_ = p;
-  switch (p) {
-    case Pointer::Default:
-      unsetCursor();
-      break;
-    case Pointer::Hourglass:
-      setCursor(Qt::WaitCursor);
-      break;
-    case Pointer::Custom:
-      if (handCursor_)
-        setCursor(*handCursor_);
-      else
-        unsetCursor();
-      break;
-  }
+  pointer_.set(p);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -439,7 +425,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     const QPoint at = static_cast<QSinglePointEvent*>(event)->position().toPoint();
     const bool overChild = widget->childAt(at) != nullptr;
-    if (pointer_ != Pointer::Hourglass && !overChild) {
+    if (pointer() != Pointer::Hourglass && !overChild) {
       QObject* target = watched;
       for (QTreeView* v : views_)
         if (watched == v->viewport()) target = v;

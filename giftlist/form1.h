@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 #include <optional>
+#include "app/pointer.h"
 
 #include "giftlist/giftlistmodel.h"
 #include "preview/form2.h"
@@ -50,10 +51,10 @@ class Form1 : public QWidget, public report::ReportWindows, public PreviewHost {
   QTreeView* view(int category) const { return views_[static_cast<size_t>(category)]; }
   QTreeView* currentView() const;
 
-  enum class Pointer { Default, Hourglass, Custom };
+  using Pointer = WindowPointer::Kind;
   void setPointer(Pointer p);
-  Pointer pointer() const { return pointer_; }
-  bool hasHandCursor() const { return handCursor_.has_value(); }
+  Pointer pointer() const { return pointer_.kind(); }
+  bool hasHandCursor() const { return pointer_.hasHand(); }
 
   // The preview window, created on first use and kept between reports.
   Form2* form2();
@@ -110,8 +111,7 @@ class Form1 : public QWidget, public report::ReportWindows, public PreviewHost {
   std::array<GiftListModel*, 4> models_{};
   std::array<QTreeView*, 4> views_{};
   GiftListModel* listViewTemp = nullptr;
-  Pointer pointer_ = Pointer::Default;
-  std::optional<QCursor> handCursor_;
+  WindowPointer pointer_{this};
   bool closing_ = false;
   Form2* form2_ = nullptr;
 };

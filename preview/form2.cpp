@@ -193,7 +193,7 @@ void Form2::Form_Load() {
   trap(102, [&] { SetFormBackColors(this); });
   trap(104, [&] { setWindowTitle(QStringLiteral("Tinselwick")); });
   trap(106, [&] { setWindowIcon(QIcon(QStringLiteral(":/tinselwick.svg"))); });
-  trap(108, [&] { handCursor_ = loadHandCursor(); });
+  trap(108, [&] { pointer_.setHand(loadHandCursor()); });
 }
 
 void Form2::setReportPicture(const QImage& picture) {
@@ -385,25 +385,11 @@ void Form2::Picture1_MouseUp() {
 // --- Pointer ---
 
 void Form2::setPointer(Pointer p) {
-  pointer_ = p;
-  switch (p) {
-    case Pointer::Hourglass:
-      setCursor(Qt::WaitCursor);
-      break;
-    case Pointer::Custom:
-      if (handCursor_) {
-        setCursor(*handCursor_);
-        break;
-      }
-      [[fallthrough]];
-    case Pointer::Default:
-      setCursor(Qt::ArrowCursor);
-      break;
-  }
+  pointer_.set(p);
 }
 
 void Form2::mouseMoveEvent(QMouseEvent* event) {
-  if (pointer_ != Pointer::Hourglass) setPointer(Pointer::Default);
+  if (pointer() != Pointer::Hourglass) setPointer(Pointer::Default);
   QWidget::mouseMoveEvent(event);
 }
 
@@ -442,7 +428,7 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (event->type() == QEvent::MouseMove && pointer_ != Pointer::Hourglass) {
+  if (event->type() == QEvent::MouseMove && pointer() != Pointer::Hourglass) {
     if (watched == PushButton1 || watched == PushButton2 || watched == PushButton6 ||
         watched == PushButton8)
       setPointer(Pointer::Custom);

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include "app/pointer.h"
 
 class QGroupBox;
 class QPushButton;
@@ -70,10 +71,10 @@ class Form2 : public QWidget {
   void SetVScrollbarByPercent(QScrollBar* VScrollbar, std::int16_t percent);
 
   // The window's one pointer setting.
-  enum class Pointer { Default, Hourglass, Custom };
+  using Pointer = WindowPointer::Kind;
   void setPointer(Pointer p);
-  Pointer pointer() const { return pointer_; }
-  bool hasHandCursor() const { return handCursor_.has_value(); }
+  Pointer pointer() const { return pointer_.kind(); }
+  bool hasHandCursor() const { return pointer_.hasHand(); }
 
   // Event handlers, callable directly.
   void Form_Load();
@@ -136,8 +137,7 @@ class Form2 : public QWidget {
   float mDownY = 0.0f;
 
   PreviewHost* host_ = nullptr;
-  Pointer pointer_ = Pointer::Default;
-  std::optional<QCursor> handCursor_;
+  WindowPointer pointer_{this};
   bool placed_ = false;
   bool activating_ = false;
   bool closing_ = false;
