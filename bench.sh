@@ -8,7 +8,7 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTINSEL_BUILD_TESTS=OFF \
 cmake --build build-bench -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 for b in build-bench/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue  # programs only, not the build's folders
   echo "== $(basename "$b")"
   "$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 done

@@ -71,6 +71,13 @@ class EndToEndTest : public QObject {
     QVERIFY(ws.page.fitToPage);
     QCOMPARE(ws.page.fitWidth, 1);
     QCOMPARE(ws.page.fitHeight, 1);
+    QCOMPARE(ws.page.leftMargin, 0.7);
+    QCOMPARE(ws.page.rightMargin, 0.7);
+    QCOMPARE(ws.page.topMargin, 0.5);
+    QCOMPARE(ws.page.bottomMargin, 0.5);
+    QCOMPARE(ws.page.headerMargin, 0.0);
+    QCOMPARE(ws.page.footerMargin, 0.0);
+    QVERIFY(!ws.page.printComments);
     QVERIFY(book.printArea(0));
     QCOMPARE(book.printArea(0)->ranges.front(), (sheet::Range{0, 0, 24, 19}));
     QVERIFY(!book.isTemplate);
@@ -83,12 +90,11 @@ class EndToEndTest : public QObject {
     QVERIFY2(!seen.isEmpty(), qPrintable(out));
     QCOMPARE(seen["sheets"].toArray().first().toString(), QStringLiteral("Xmas"));
     const QJsonObject cells = seen["cells"].toObject();
-    auto value = [&](int r, int c) {
-      return cells[QStringLiteral("%1,%2").arg(r).arg(c)].toObject()["value"];
+    // Values, not references: a QJsonValueRef into the temporary object would dangle.
+    auto attr = [&](int r, int c, const char* a) -> QJsonValue {
+      return cells.value(QStringLiteral("%1,%2").arg(r).arg(c)).toObject().value(QLatin1String(a));
     };
-    auto attr = [&](int r, int c, const char* a) {
-      return cells[QStringLiteral("%1,%2").arg(r).arg(c)].toObject()[QString::fromLatin1(a)];
-    };
+    auto value = [&](int r, int c) { return attr(r, c, "value"); };
     QCOMPARE(value(2, 0).toString(), QStringLiteral("Mom"));
     QCOMPARE(value(3, 0).toString(), QStringLiteral("Dad"));
     QCOMPARE(value(2, 2).toString(), QStringLiteral("Ryka Walking Shoes"));
