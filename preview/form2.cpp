@@ -497,7 +497,15 @@ void Form2::PushButton6_Click() {
   trap(100, [&] { initialName = QString(); });
   trap(102, [&] { title = QStringLiteral("Save File"); });
   trap(104, [&] { filter = QStringLiteral("Excel Files (*.xls)|*.xls|"); });
-  trap(106, [&] { chosen = prompts().saveFileName(title, filter, initialName); });
+  // Without a report workbook (the run that made this report could not save one) there is
+  // nothing to save: the user is told so and asked for no file name.
+  bool haveWorkbook = false;
+  trap(106, [&] {
+    requireReportWorkbook(mExcelFile);
+    haveWorkbook = true;
+    chosen = prompts().saveFileName(title, filter, initialName);
+  });
+  if (!haveWorkbook) return;
   int answer = 0;
   if (!chosen.isEmpty()) {
     bool exists = true;
@@ -518,6 +526,15 @@ void Form2::PushButton6_Click() {
   if (copied) trap(116, [&] { MsgBox(QStringLiteral("Done.")); });
 }
 
+void requireReportWorkbook(const QString& path) {
+  const QFileInfo info(path);
+  if (!path.isEmpty() && info.isFile() && info.size() > 0) return;
+  const QString where =
+      path.isEmpty() ? QString() : QStringLiteral(" ('%1' no longer exists or is empty)").arg(path);
+  fail(QStringLiteral("There is no report workbook to save%1. Go back and start the report again.")
+           .arg(where));
+}
+
 void copyWorkbook(const QString& source, const QString& target) {
   const QFileInfo targetInfo(target);
   if (targetInfo.isDir())
@@ -526,14 +543,18 @@ void copyWorkbook(const QString& source, const QString& target) {
   // /dev); only files are saved over.
   if (targetInfo.exists() && !targetInfo.isFile())
     fail(QStringLiteral("'%1' is not a file. Choose a file name for the workbook.").arg(target));
-  if (source.isEmpty() || !QFileInfo(source).isFile())
-    fail(QStringLiteral("The report workbook '%1' no longer exists.").arg(source));
+  requireReportWorkbook(source);
   // The workbook lies in a folder others may write in: a link planted in its place is not
   // followed, and only a plain file is read (a pipe would block the window).
   const int fd =
       ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   struct stat sourceStat {};
-  if (fd < 0 || ::fstat(fd, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) {
+  const bool regular = fd >= 0 && ::fstat(fd, &sourceStat) == 0 && S_ISREG(sourceStat.st_mode);
+  if (regular && sourceStat.st_size == 0) {
+    ::close(fd);
+    requireReportWorkbook(QString());
+  }
+  if (!regular) {
     const int why = fd < 0 ? errno : 0;
     if (fd >= 0) ::close(fd);
     if (why == ELOOP || QFileInfo(source).isSymLink())

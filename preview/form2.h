@@ -143,6 +143,10 @@ class Form2 : public QWidget {
   bool closing_ = false;
 };
 
+// Throws Failure saying that there is no report workbook to save when `path` is empty or names
+// nothing or an empty file.
+void requireReportWorkbook(const QString& path);
+
 // Copies the workbook byte for byte to target through a temporary file in the target's folder
 // that replaces the target only when the copy is complete; an existing target survives any
 // failure. Throws Failure with a description the user can act on.

@@ -106,10 +106,12 @@ void WriteBytesToFile(const QByteArray& bytes, const QString& path) {
 }
 
 bool claimReportName(const QString& path) {
-  if (FileExists(path)) return false;
+  if (NameTaken(path)) return false;
   QFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return true;
-  if (FileExists(path)) return false;  // taken between the test and the creation
+  if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    return true;
+  if (NameTaken(path)) return false;  // taken between the test and the creation
   fail(QStringLiteral("'%1' cannot be created: %2").arg(path, file.errorString()));
 }
 
@@ -218,6 +220,7 @@ void GenerateReport0(ReportWindows& windows, int /*unused*/) {
   trap(156, [&] { excel().setEnableCancelKey(1); });
 
   QString ReportWorkbookPath;
+  bool claimed = false;  // this run created the file at ReportWorkbookPath
   bool taken = true;
   for (int draws = 0; taken && draws < kMaxNameDraws; ++draws) {
     QString name;
@@ -236,6 +239,7 @@ void GenerateReport0(ReportWindows& windows, int /*unused*/) {
     taken = false;
     trap(172, [&] {
       taken = !claimReportName(ReportWorkbookPath);
+      claimed = !taken;
       if (taken && draws + 1 == kMaxNameDraws) {
         // Never save over a file this run did not create.
         ReportWorkbookPath.clear();
@@ -244,7 +248,14 @@ void GenerateReport0(ReportWindows& windows, int /*unused*/) {
       }
     });
   }
-  trap(174, [&] { book().saveAs(ReportWorkbookPath, SaveFormatForExcel(ExcelApp.get())); });
+  const bool saved =
+      trap(174, [&] { book().saveAs(ReportWorkbookPath, SaveFormatForExcel(ExcelApp.get())); });
+  if (!saved) {
+    // The name claimed for it holds no workbook: remove it, and hand the preview none, so that
+    // nothing empty is ever saved over a user's file.
+    if (claimed) DeleteFileQuietly(ReportWorkbookPath);
+    ReportWorkbookPath.clear();
+  }
   trap(176, [&] { excel().setDisplayAlerts(false); });
   trap(178, [&] { book().close(); });
   trap(180, [&] { excel().quit(); });

@@ -2,6 +2,7 @@
 // missing one falls back to the system's; the others report through the trap, the run ends
 // (no endless draw of names) with the preview shown, and the stored lists are untouched.
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <QElapsedTimer>
 #include <cerrno>
@@ -120,6 +121,28 @@ void TempFolderTest::reportRun() {
   const QString folder = temporaryFolder();
   QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/template.xlt")));
   QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/temp.bmp")));
+  const QStringList workbooks = QDir(folder).entryList({QStringLiteral("Wrenfold*")});
+  const bool saved = firstError.isEmpty() || firstError.startsWith(QLatin1String("Excel1"));
+  if (saved) {
+    // The workbook holding the user's lists is readable by its owner alone.
+    QCOMPARE(workbooks.size(), 1);
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(preview->mExcelFile).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0600));
+  } else {
+    // No workbook was saved: the name claimed for it is gone and the preview holds none, so
+    // saving says so, writes nothing and leaves the user's file as it was.
+    QVERIFY2(workbooks.isEmpty(), qPrintable(workbooks.join(u' ')));
+    QVERIFY(preview->mExcelFile.isEmpty());
+    QVERIFY(writeAll(box.path("mine.xls"), "the user's workbook"));
+    box.prompts.clear();
+    box.prompts.savePaths.push_back(box.path("mine.xls"));
+    box.prompts.answers.push_back(msg::Yes);
+    preview->PushButton6_Click();
+    QCOMPARE(errorSteps(box.prompts), QStringList{"Form2.PushButton6_Click@106"});
+    QVERIFY(!box.prompts.texts().contains(QStringLiteral("Done.")));
+    QCOMPARE(readAll(box.path("mine.xls")), QByteArray("the user's workbook"));
+  }
 
   // Back to the main window, and the lists are stored as they came.
   preview->PushButton8_Click();
