@@ -41,9 +41,9 @@ QString settingsFileName(const QString& application) {
 }
 
 // Settings files found damaged in this session, with the size and time they had then. The
-// settings reader parses a file once, later reads of it do not see the damage, and a write
-// replaces it with only what could be parsed: the lists it could not read would be lost. So a
-// damaged file is neither read nor written again until it changes.
+// settings reader parses a file once and shares what it parsed between its readers, so a later
+// read of the same file does not see the damage again; the damage is remembered here until the
+// file changes.
 struct FileState {
   qint64 size = -1;
   QDateTime modified;
@@ -56,41 +56,87 @@ FileState stateOf(const QString& file) {
   return {info.size(), info.lastModified()};
 }
 
-// The settings of one application: <config folder>/<application>/<application>.ini.
-std::unique_ptr<QSettings> openSettings(const QString& application) {
+struct OpenSettings {
+  std::unique_ptr<QSettings> settings;
+  bool damaged = false;  // the file holds lines the reader could not make sense of
+};
+
+// The settings of one application: <config folder>/<application>/<application>.ini, read whole.
+OpenSettings openSettings(const QString& application) {
   const QString file = settingsFileName(application);
   // The reader opens the file blocking: a pipe or device in its place would hang the program.
   const QFileInfo info(file);
-  if (info.exists() && !info.isFile())
-    fail(settingsFailureText(QSettings::AccessError, file));
-  auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+  if (info.exists() && !info.isFile()) fail(settingsFailureText(QSettings::AccessError, file));
+  OpenSettings open;
+  open.settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                               application, application);
-  if (settings->status() == QSettings::FormatError) damagedSettings.insert(file, stateOf(file));
+  // The reader checks a section's lines only when the section is first read: read them all
+  // before deciding whether the file is damaged.
+  (void)open.settings->allKeys();
+  if (open.settings->status() == QSettings::AccessError)
+    fail(settingsFailureText(QSettings::AccessError, file));
+  if (open.settings->status() == QSettings::FormatError)
+    damagedSettings.insert(file, stateOf(file));
   const auto damaged = damagedSettings.constFind(file);
   if (damaged != damagedSettings.constEnd()) {
-    if (*damaged == stateOf(file)) fail(settingsFailureText(QSettings::FormatError, file));
-    damagedSettings.erase(damaged);
+    if (*damaged == stateOf(file))
+      open.damaged = true;
+    else
+      damagedSettings.erase(damaged);
   }
-  return settings;
+  return open;
 }
 
-}  // namespace
-
-QString GetSetting(const QString& application, const QString& section, const QString& key,
-                   const QString& fallback) {
-  auto settings = openSettings(application);
-  if (settings->status() != QSettings::NoError)
-    fail(settingsFailureText(settings->status(), settings->fileName()));
-  settings->beginGroup(section);
-  const QVariant value = settings->value(key);
+QString readValue(QSettings& settings, const QString& key, const QString& fallback) {
+  const QVariant value = settings.value(key);
   if (!value.isValid()) return fallback;
   // A hand-edited file may hold a value with unquoted commas, which the reader splits into a
   // list; give back its text rather than nothing.
   if (value.typeId() == QMetaType::QStringList)
     return value.toStringList().join(QStringLiteral(", "));
   if (!value.canConvert<QString>())
-    fail(QStringLiteral("The setting '%1' in '%2' is not text.").arg(key, settings->fileName()));
+    fail(QStringLiteral("The setting '%1' in '%2' is not text.").arg(key, settings.fileName()));
   return value.toString();
+}
+
+// Moves a damaged settings file aside to a free name beside it; returns that name.
+QString keepDamagedFile(const QString& file) {
+  for (int n = 1; n <= 1000; ++n) {
+    const QString kept =
+        file + QStringLiteral(".damaged") + (n == 1 ? QString() : QStringLiteral(".%1").arg(n));
+    if (NameTaken(kept)) continue;
+    // The rename never replaces a file that appeared at the name meanwhile.
+    if (QFile::rename(file, kept)) return kept;
+    if (!NameTaken(kept))
+      fail(QStringLiteral("The settings file '%1' is damaged and cannot be kept as '%2'; the gift "
+                          "lists were not saved.")
+               .arg(file, kept));
+  }
+  fail(QStringLiteral("The settings file '%1' is damaged and no free name is left to keep it "
+                      "under; the gift lists were not saved.")
+           .arg(file));
+}
+
+}  // namespace
+
+QString GetSetting(const QString& application, const QString& section, const QString& key,
+                   const QString& fallback) {
+  QStringList values;
+  GetSettings(application, section, {key}, values, fallback);
+  return values.value(0, fallback);
+}
+
+void GetSettings(const QString& application, const QString& section, const QStringList& keys,
+                 QStringList& values, const QString& fallback) {
+  values.clear();
+  OpenSettings open = openSettings(application);
+  open.settings->beginGroup(section);
+  for (const QString& key : keys) values.append(readValue(*open.settings, key, fallback));
+  if (open.damaged)
+    fail(QStringLiteral("The settings file '%1' is damaged. The gift lists that could be read "
+                        "have been restored; the damaged file will be kept beside it when "
+                        "Tinselwick closes.")
+             .arg(open.settings->fileName()));
 }
 
 void SaveSetting(const QString& application, const QString& section, const QString& key,
@@ -98,21 +144,39 @@ void SaveSetting(const QString& application, const QString& section, const QStri
   SaveSettings(application, section, {{key, value}});
 }
 
-void SaveSettings(const QString& application, const QString& section,
-                  const QList<std::pair<QString, QString>>& values) {
-  auto settings = openSettings(application);
-  settings->beginGroup(section);
-  for (const auto& [key, value] : values) settings->setValue(key, value);
-  settings->endGroup();
-  settings->sync();
-  if (settings->status() != QSettings::NoError)
-    fail(settingsFailureText(settings->status(), settings->fileName()));
+QString SaveSettings(const QString& application, const QString& section,
+                     const QList<std::pair<QString, QString>>& values) {
+  OpenSettings open = openSettings(application);
+  QString kept;
+  if (open.damaged) {
+    // The damaged file is kept whole under a new name, and the values are written to a new file:
+    // nothing of the old file is destroyed, and nothing the user typed is lost.
+    const QString file = open.settings->fileName();
+    open.settings.reset();
+    kept = keepDamagedFile(file);
+    damagedSettings.remove(file);
+    open = openSettings(application);
+  }
+  open.settings->beginGroup(section);
+  for (const auto& [key, value] : values) open.settings->setValue(key, value);
+  open.settings->endGroup();
+  open.settings->sync();
+  if (open.settings->status() != QSettings::NoError) {
+    const QString file = open.settings->fileName();
+    if (!kept.isEmpty() && !NameTaken(file)) QFile::rename(kept, file);  // as it was
+    fail(settingsFailureText(open.settings->status(), file));
+  }
+  return kept;
 }
 
 bool FileExists(const QString& path) {
+  // A dangling link names no file.
+  return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+bool NameTaken(const QString& path) {
   if (path.isEmpty()) return false;
-  QFileInfo info(path);
-  // A dangling link counts as an existing name: it still blocks the name.
+  const QFileInfo info(path);
   return info.exists() || info.isSymLink();
 }
 

@@ -262,15 +262,18 @@ bool Form1::Form_Load() {
 }
 
 void Form1::restoreAllLists(Trap& trap, int firstStep) {
-  // Steps firstStep .. firstStep+8: read each category's value, then add its records; a
-  // record with missing fields is reported once per missing field and keeps what it has.
+  // Step firstStep reads the four values in one read of the store; a damaged file gives every
+  // list that could be read and is reported once. Then each category's records are added; a
+  // record with missing fields is reported once per missing field (steps firstStep+2 ..
+  // firstStep+8) and keeps what it has.
+  QStringList keys;
+  for (int category = 0; category < kCategoryCount; ++category)
+    keys.append(storedListKey(category));
+  QStringList values;
+  trap(firstStep, [&] { GetSettings(kSettingsApplication, kSettingsSection, keys, values); });
   for (int category = 0; category < kCategoryCount; ++category) {
-    QString value;
-    trap(firstStep, [&] {
-      value = GetSetting(kSettingsApplication, kSettingsSection, storedListKey(category));
-    });
     GiftListModel& target = list(category);
-    for (const QStringList& fieldsRead : parseStoredList(value)) {
+    for (const QStringList& fieldsRead : parseStoredList(values.value(category))) {
       GiftEntry entry;
       entry.name = fieldsRead.value(0);
       for (int f = 1; f < GiftEntry::kFieldCount; ++f) {
@@ -391,7 +394,15 @@ void Form1::storeAllLists() {
       trap(100, [&] { value += serializeEntry(e); });
     values.append({storedListKey(category), value});
   }
-  trap(102, [&] { SaveSettings(kSettingsApplication, kSettingsSection, values); });
+  QString kept;
+  trap(102, [&] { kept = SaveSettings(kSettingsApplication, kSettingsSection, values); });
+  if (!kept.isEmpty())
+    trap(104, [&] {
+      MsgBox(QStringLiteral("The settings file was damaged. It has been kept as '%1', and the "
+                            "gift lists have been saved in a new settings file.")
+                 .arg(kept),
+             msg::Exclamation);
+    });
 }
 
 void Form1::Form_QueryUnload() {
