@@ -115,12 +115,16 @@ void TestHelpers::fileExists_data() {
   QTest::newRow("empty path") << QString() << false;
   QTest::newRow("missing") << work_.filePath("missing.txt") << false;
   QTest::newRow("in missing folder") << work_.filePath("nowhere/plain.txt") << false;
+  QFile::link(work_.filePath("nowhere"), work_.filePath("dangling"));
+  QTest::newRow("dangling link") << work_.filePath("dangling") << false;
 }
 
 void TestHelpers::fileExists() {
   QFETCH(QString, path);
   QFETCH(bool, exists);
   QCOMPARE(FileExists(path), exists);
+  // A name is taken by anything at all that has it, a dangling link too.
+  QCOMPARE(NameTaken(path), exists || QFileInfo(path).isSymLink());
 }
 
 void TestHelpers::deleteMissingFileIsQuiet() {

@@ -15,6 +15,7 @@
 #include "app/helpers.h"
 #include "giftlist/form1.h"
 #include "giftlist/storedlist.h"
+#include "report/enginehost.h"
 #include "report/host.h"
 #include "tests/support/testsupport.h"
 
@@ -169,6 +170,11 @@ class TestForm1 : public QObject {
   void clearAnsweredYesClearsShownListOnly();
   void closeStoresAllListsAndRestores();
   void closeWithUnwritableSettings();
+  void closingEitherWindowEndsTheProgram_data();
+  void closingEitherWindowEndsTheProgram();
+  void costRuleFollowsLocale_data();
+  void costRuleFollowsLocale();
+  void startReportWhileHostRuns_data();
   void startReportWhileHostRuns();
   void pointer_data();
   void pointer();
@@ -371,16 +377,15 @@ void TestForm1::loadRecordWithMissingFields() {
 }
 
 void TestForm1::loadUnreadableSettings() {
-  // The settings file is a folder: every read fails, is reported, and the lists start empty.
+  // The settings file is a folder: the read fails, is reported once, and the lists start empty.
   const QString file =
       QSettings(QSettings::IniFormat, QSettings::UserScope, "Quillmoor", "Quillmoor").fileName();
   QVERIFY(QDir().mkpath(file));
   Form1 form;
   QVERIFY(form.Form_Load());
   const QList<ShownMessage> errors = prompts_->errors();
-  QCOMPARE(errors.size(), kCategoryCount);
-  for (const ShownMessage& m : errors)
-    QVERIFY(m.text.contains("in Yulebrook2021/08/31.Form1.Form_Load at line "));
+  QCOMPARE(errors.size(), 1);
+  QVERIFY(errors[0].text.contains("in Yulebrook2021/08/31.Form1.Form_Load at line 126"));
   for (int c = 0; c < kCategoryCount; ++c) QCOMPARE(form.list(c).count(), 0);
   QCOMPARE(form.Combo1->currentIndex(), 0);
   QCOMPARE(visibleLists(form), QStringLiteral("ListView1"));
@@ -796,18 +801,99 @@ void TestForm1::closeWithUnwritableSettings() {
     QVERIFY(m.text.contains("in Yulebrook2021/08/31.Form1.Form_QueryUnload at line "));
 }
 
+void TestForm1::closingEitherWindowEndsTheProgram_data() {
+  QTest::addColumn<bool>("preview");
+  QTest::newRow("main window") << false;
+  QTest::newRow("preview window") << true;
+}
+
+void TestForm1::closingEitherWindowEndsTheProgram() {
+  // The program's event loop ends when either window is closed, and all four lists are stored.
+  QFETCH(bool, preview);
+  auto form = loaded();
+  QVERIFY(form);
+  for (int c = 0; c < kCategoryCount; ++c)
+    form->list(c).add({QStringLiteral("Person %1").arg(c), "", "", "", ""});
+  QWidget* closing = form.get();
+  if (preview) {
+    closing = form->form2();
+    closing->show();
+    form->hide();
+  }
+  QTimer::singleShot(0, closing, &QWidget::close);
+  QTimer watchdog;  // ends the loop when the close did not
+  watchdog.setSingleShot(true);
+  connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  watchdog.start(5000);
+  QCOMPARE(QCoreApplication::exec(), 0);
+  for (int c = 0; c < kCategoryCount; ++c)
+    QCOMPARE(stored(c), serializeList({{QStringLiteral("Person %1").arg(c), "", "", "", ""}}));
+}
+
+void TestForm1::costRuleFollowsLocale_data() {
+  QTest::addColumn<QString>("locale");
+  QTest::addColumn<QString>("cost");
+  QTest::addColumn<bool>("accepted");
+  QTest::newRow("German decimal comma") << "de_DE"
+                                        << "$19,99" << true;
+  QTest::newRow("German thousands") << "de_DE"
+                                    << "1.250,50" << true;
+  QTest::newRow("US form in German") << "de_DE"
+                                     << "1,250.50" << false;
+  QTest::newRow("US thousands") << "en_US"
+                                << "1,250.50" << true;
+  QTest::newRow("US word") << "en_US"
+                           << "ten" << false;
+}
+
+void TestForm1::costRuleFollowsLocale() {
+  // The window checks the cost by the user's locale.
+  QFETCH(QString, locale);
+  QFETCH(QString, cost);
+  QFETCH(bool, accepted);
+  const QLocale before;
+  QLocale::setDefault(QLocale(locale));
+  auto form = loaded();
+  QVERIFY(form);
+  typeEntry(*form, {"Ann", "", "", cost, ""});
+  QTest::mouseClick(form->PushButton4, Qt::LeftButton);
+  QLocale::setDefault(before);
+  QCOMPARE(form->list(0).count(), accepted ? 1 : 0);
+  QCOMPARE(prompts_->texts(),
+           accepted ? QStringList() : QStringList{QStringLiteral("Cost must be a number.")});
+}
+
+void TestForm1::startReportWhileHostRuns_data() {
+  QTest::addColumn<int>("answer");
+  QTest::newRow("No cancels") << int(msg::No);
+  QTest::newRow("Yes goes on") << int(msg::Yes);
+}
+
 void TestForm1::startReportWhileHostRuns() {
+  QFETCH(int, answer);
+  QTemporaryDir temp;  // the run's files, drawn with the fixed random numbers
+  const QByteArray oldTemp = qgetenv("TEMP");
+  qputenv("TEMP", QFile::encodeName(temp.path()));
+  auto restoreTemp = qScopeGuard([&] { qputenv("TEMP", oldTemp); });
   auto form = loaded();
   QVERIFY(form);
   int created = 0;
   report::setHostFactory([&created] {
     ++created;
-    return std::make_unique<IdleHost>();
+    return report::createEngineHost();
   });
   report::setHostAttacher([] { return std::make_unique<IdleHost>("Microsoft Excel"); });
-  prompts_->answers = {msg::No};
+  prompts_->answers = {answer};
   QTest::mouseClick(form->PushButton1, Qt::LeftButton);
   report::setHostAttacher({});
+  if (answer == msg::Yes) {
+    // The report is made with the hosts it starts, and shown in the preview.
+    QVERIFY2(prompts_->errors().isEmpty(), qPrintable(prompts_->texts().join("\n")));
+    QVERIFY(created >= 2);
+    QVERIFY(form->hasForm2() && form->form2()->isVisible());
+    QVERIFY(!form->isVisible());
+    return;
+  }
   QCOMPARE(prompts_->messages.size(), 1);
   const ShownMessage& m = prompts_->messages[0];
   QCOMPARE(m.text,
@@ -825,16 +911,24 @@ void TestForm1::startReportWhileHostRuns() {
 
 void TestForm1::pointer_data() {
   QTest::addColumn<bool>("handFile");
-  QTest::newRow("with HAND-M.CUR") << true;
-  QTest::newRow("without") << false;
+  QTest::addColumn<bool>("dangling");  // the optional files are dangling links
+  QTest::newRow("with HAND-M.CUR") << true << false;
+  QTest::newRow("without") << false << false;
+  QTest::newRow("dangling links count as absent") << false << true;
 }
 
 void TestForm1::pointer() {
   QFETCH(bool, handFile);
+  QFETCH(bool, dangling);
   if (handFile) {
     QFile f(program_->filePath("HAND-M.CUR"));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(curFile(5, 2));
+  }
+  if (dangling) {
+    QVERIFY(QDir(program_->path()).mkpath("x"));
+    QVERIFY(QFile::link(program_->filePath("gone.cur"), program_->filePath("HAND-M.CUR")));
+    QVERIFY(QFile::link(program_->filePath("gone.cjs"), program_->filePath("x/o.cjs")));
   }
   auto form = loaded();
   QVERIFY(form);
