@@ -6,12 +6,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "giftlist/form1.h"
-#include "preview/form2.h"
+#include "app/application.h"
+#include "windows/mainwindow.h"
+#include "windows/previewwindow.h"
 
 namespace {
 
-void fill(Form1& form) {
+void fill(MainWindow& form) {
   for (int category = 0; category < 4; ++category) {
     for (int i = 1; i <= 22; ++i) {
       form.list(category).add({QStringLiteral("Person %1-%2").arg(category).arg(i),
@@ -24,7 +25,8 @@ void fill(Form1& form) {
 }
 
 void BM_ReportRun(benchmark::State& state) {
-  Form1 form;
+  Application program;
+  MainWindow& form = program.mainWindow();
   if (!form.Form_Load()) {
     state.SkipWithError("no spreadsheet host");
     return;
@@ -35,14 +37,16 @@ void BM_ReportRun(benchmark::State& state) {
     form.PushButton1_Click();
     QCoreApplication::processEvents();  // the preview's activation sets the viewport up
     state.PauseTiming();
-    form.form2()->PushButton8_Click();  // "< Back": removes the workbook, shows the main window
+    program.preview()
+        ->PushButton8_Click();  // "< Back": removes the workbook, shows the main window
     state.ResumeTiming();
   }
 }
 BENCHMARK(BM_ReportRun)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void BM_ZoomStep(benchmark::State& state) {
-  Form1 form;
+  Application program;
+  MainWindow& form = program.mainWindow();
   if (!form.Form_Load()) {
     state.SkipWithError("no spreadsheet host");
     return;
@@ -53,7 +57,7 @@ void BM_ZoomStep(benchmark::State& state) {
   form.show();
   form.PushButton1_Click();
   QCoreApplication::processEvents();
-  Form2* preview = form.form2();
+  PreviewWindow* preview = program.preview();
   if (preview->mSetupPending || preview->imageWidth() <= 0) {
     state.SkipWithError("the preview was not set up");
     return;

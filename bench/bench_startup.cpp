@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "app/helpers.h"
+#include "base/apptitle.h"
+#include "base/files.h"
+#include "base/settings.h"
 #include "giftlist/storedlist.h"
 
 namespace {

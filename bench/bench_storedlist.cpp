@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "app/helpers.h"
+#include "base/apptitle.h"
+#include "base/files.h"
+#include "base/settings.h"
 #include "giftlist/storedlist.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "base/files.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/formula/formula.h"
 
@@ -77,7 +78,7 @@ void BM_SaveAndLoadFile(benchmark::State& state) {
   QTemporaryDir dir;
   const QString path = dir.filePath("Xmas.xls");
   for (auto _ : state) {
-    saveWorkbook(book, path);
+    writeFileAtomically(path, writeWorkbookBytes(book), FileAccess::OwnerOnly);
     benchmark::DoNotOptimize(loadWorkbook(path));
   }
 }

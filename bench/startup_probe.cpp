@@ -3,15 +3,14 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "giftlist/form1.h"
+#include "app/application.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  QApplication qtApp(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Quillmoor"));
   QApplication::setQuitOnLastWindowClosed(false);
-  Form1 form;
-  if (!form.Form_Load()) return 1;
-  form.show();
-  QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
+  Application app;
+  if (!app.start()) return 1;
+  QTimer::singleShot(0, &qtApp, [] { QCoreApplication::exit(0); });
   return QApplication::exec();
 }

@@ -1,6 +1,6 @@
 #include "giftlist/giftlistmodel.h"
 
-#include "app/failure.h"
+#include "base/failure.h"
 
 const GiftEntry& GiftListModel::at(int position) const {
   if (position < 1 || position > count())

@@ -3,7 +3,8 @@
 #include <QFileInfo>
 #include <list>
 
-#include "app/failure.h"
+#include "base/failure.h"
+#include "base/files.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/formula/formula.h"
 #include "spreadsheet/model/error.h"
@@ -238,7 +239,13 @@ void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
   if (fileFormat != kFormatExcel8 && fileFormat != kFormatNormal)
     fail(QStringLiteral("SaveAs failed: file format %1 is not supported.").arg(fileFormat));
   model_.isTemplate = false;  // saved as a workbook, not as a template
-  sheet::saveWorkbook(model_, path);
+  // The workbook the report run saves holds the user's lists: it is its owner's alone.
+  const QByteArray bytes = sheet::writeWorkbookBytes(model_);
+  try {
+    writeFileAtomically(path, bytes, FileAccess::OwnerOnly);
+  } catch (const FileWriteError& error) {
+    fail(error.reason());  // the system's reason, as the host reports it
+  }
 }
 void EngineWorkbook::close() {
   host_.closeWorkbook(this);

@@ -1,6 +1,6 @@
 #include "report/hostchecks.h"
 
-#include "app/prompts.h"
+#include "base/prompts.h"
 #include "report/host.h"
 
 namespace report {

@@ -1,7 +1,8 @@
 #include "report/layout.h"
 
-#include "app/failure.h"
-#include "app/trap.h"
+#include "base/failure.h"
+#include "base/trap.h"
+#include "giftlist/giftbook.h"
 #include "giftlist/giftentry.h"
 #include "giftlist/giftlistmodel.h"
 #include "report/host.h"
@@ -33,7 +34,7 @@ void SetupPage(Host& excel, const QString& printArea) {
   page.setFitToPagesTall(1);
 }
 
-void GenerateReport(Host& excel, ReportWindows& windows) {
+void GenerateReport(Host& excel, const GiftBook& book) {
   Trap trap{QStringLiteral("XmasList"), QStringLiteral("GenerateReport")};
   static const char* const kBlockColumns[4][5] = {{"A", "B", "C", "D", "E"},
                                                   {"F", "G", "H", "I", "J"},
@@ -43,7 +44,7 @@ void GenerateReport(Host& excel, ReportWindows& windows) {
   // 114..126 for "Relatives", 128..140 for "Friends", 142..154 for "Knowable people".
   for (int category = 0; category < kCategoryCount; ++category) {
     const int countStep = 100 + 14 * category;
-    const GiftListModel& list = windows.categoryList(category);
+    const GiftListModel& list = book.list(category);
     int n = 0;
     trap(countStep, [&] { n = list.count(); });
     for (int i = 1; i <= n; ++i) {

@@ -2,10 +2,11 @@
 // The report sheet's layout: the four lists into columns A..T, rows 3..24, and the page set-up.
 #include <QString>
 
+class GiftBook;
+
 namespace report {
 
 class Host;
-class ReportWindows;
 
 // The first and last report rows that take entries, and so the most entries per category.
 inline constexpr int kFirstEntryRow = 3;
@@ -13,7 +14,7 @@ inline constexpr int kLastEntryRow = 24;
 inline constexpr int kEntriesThatFit = kLastEntryRow - kFirstEntryRow + 1;
 
 // Fills the active sheet of `excel` from the four lists and sets the page up (own trap).
-void GenerateReport(Host& excel, ReportWindows& windows);
+void GenerateReport(Host& excel, const GiftBook& book);
 // Selects `address` (when not empty), types `value` into the active cell, merges the
 // selection when asked, and sets its wrapping.
 void WriteCell(Host& excel, const QString& address, const QString& value, bool merge, bool wrap);

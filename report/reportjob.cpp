@@ -2,20 +2,16 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLocale>
-#include <QTemporaryFile>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
-#include "app/failure.h"
-#include "app/helpers.h"
-#include "app/services.h"
-#include "app/trap.h"
+#include "base/failure.h"
+#include "base/files.h"
+#include "base/services.h"
+#include "base/trap.h"
+#include "giftlist/giftbook.h"
 #include "report/host.h"
 #include "report/layout.h"
 
@@ -91,28 +87,11 @@ QByteArray templateBytes() {
 }
 
 void WriteBytesToFile(const QByteArray& bytes, const QString& path) {
-  // Written to a new file beside the target and renamed over it: a link planted at the name in
-  // a shared temporary folder is replaced, never followed, and a reader never sees half a file.
-  QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-  if (!file.open())
-    fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
-  if (file.write(bytes) != bytes.size() || !file.flush())
-    fail(QStringLiteral("'%1' cannot be written: %2").arg(path, file.errorString()));
-  if (::rename(QFile::encodeName(file.fileName()).constData(),
-               QFile::encodeName(path).constData()) != 0)
-    fail(QStringLiteral("'%1' cannot be written: %2")
-             .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-  file.setAutoRemove(false);
+  writeFileAtomically(path, bytes, FileAccess::OwnerOnly);
 }
 
 bool claimReportName(const QString& path) {
-  if (NameTaken(path)) return false;
-  QFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-    return true;
-  if (NameTaken(path)) return false;  // taken between the test and the creation
-  fail(QStringLiteral("'%1' cannot be created: %2").arg(path, file.errorString()));
+  return createFileExclusively(path);
 }
 
 QString LocalDecimalSeparator() {
@@ -176,7 +155,7 @@ void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
   });
 }
 
-void GenerateReport0(ReportWindows& windows, int /*unused*/) {
+void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused*/) {
   Trap trap{QStringLiteral("XmasList"), QStringLiteral("GenerateReport0")};
   std::unique_ptr<Host> ExcelApp;
   HostWorkbook* ReportBook = nullptr;
@@ -200,7 +179,7 @@ void GenerateReport0(ReportWindows& windows, int /*unused*/) {
   trap(118,
        [&] { ReportBook = &excel().openWorkbook(temporaryPath(QStringLiteral("template.xlt"))); });
   trap(120, [&] { excel().sheet(excel().sheetCount()).setName(QStringLiteral("Xmas")); });
-  trap(122, [&] { GenerateReport(excel(), windows); });
+  trap(122, [&] { GenerateReport(excel(), gifts); });
   trap(124, [&] { excel().selectRange(QStringLiteral("A1:E24")); });
   trap(126, [&] { excel().setSelectionColorIndex(37); });
   trap(128, [&] { excel().selectRange(QStringLiteral("D25")); });

@@ -4,18 +4,16 @@
 #include <QImage>
 #include <QString>
 
-class GiftListModel;
+class GiftBook;
 
 namespace report {
 
 class Host;
 
-// What the report run needs of the two windows.
+// What the report run hands over to the windows.
 class ReportWindows {
  public:
   virtual ~ReportWindows() = default;
-  // The list of a category (0..3), in list order.
-  virtual const GiftListModel& categoryList(int category) = 0;
   // The main window's pointer: true for the hourglass, false for the default arrow.
   virtual void setMainPointerBusy(bool busy) = 0;
   // Hand-over to the preview: its picture, its workbook path, then show it (set-up pending).
@@ -25,8 +23,9 @@ class ReportWindows {
   virtual void hideMain() = 0;
 };
 
-// The whole run (steps 100..210); failures are shown step by step and the run goes on.
-void GenerateReport0(ReportWindows& windows, int unused = 1);
+// The whole run (steps 100..210) over the gift book's four lists; failures are shown step by
+// step and the run goes on.
+void GenerateReport0(const GiftBook& book, ReportWindows& windows, int unused = 1);
 
 // The picture of the used range of a workbook's active sheet, saved to `path` (own trap).
 class HostWorkbook;
@@ -40,11 +39,12 @@ QString ToLocalDecimal(const QString& text);
 QString LocalDecimalSeparator();
 
 // The report workbook's name in the temporary folder: "Wrenfold", eight digits 1-9, ".xls".
-// Creates the file exclusively; returns false when the name is already taken, throws Failure
-// when the folder refuses it.
+// Creates the file exclusively, for its owner alone; returns false when the name is already
+// taken, throws Failure when the folder refuses it.
 bool claimReportName(const QString& path);
 
-// Writes bytes to a file, replacing it as a whole (never through a planted link).
+// Writes one of the run's own files (template, picture), for its owner alone, replacing it as
+// a whole (never through a planted link).
 void WriteBytesToFile(const QByteArray& bytes, const QString& path);
 
 // The template workbook carried by the program.

@@ -4,8 +4,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "giftlist/form1.h"
-#include "preview/form2.h"
+#include "app/application.h"
+#include "windows/mainwindow.h"
+#include "windows/previewwindow.h"
 
 int main(int argc, char** argv) {
   QTemporaryDir config;
@@ -13,7 +14,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(out);
-  Form1 form;
+  Application program;
+  MainWindow& form = program.mainWindow();
   if (!form.Form_Load()) return 1;
   form.show();
   form.PushButton6_Click();
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
   form.grab().save(out + QStringLiteral("/main-window.png"));
   form.PushButton1_Click();
   QCoreApplication::processEvents();
-  Form2* preview = form.form2();
+  PreviewWindow* preview = program.preview();
   QCoreApplication::processEvents();
   preview->grab().save(out + QStringLiteral("/preview-window.png"));
   preview->Zoom_Ori->picture().save(out + QStringLiteral("/report-picture.png"));

@@ -1,13 +1,11 @@
 // The book writer: the records of a BIFF8 workbook in the order the format prescribes.
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <algorithm>
 #include <set>
 
 #include "spreadsheet/biff/framer.h"
 #include "spreadsheet/biff/numberformats.h"
-#include "spreadsheet/biff/recordids.h"
 #include "spreadsheet/biff/records.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/cfb/compoundfile.h"
@@ -82,79 +80,79 @@ struct Tables {
 void writeGlobals(RecordWriter& w, const Workbook& book, const Tables& t,
                   std::vector<qsizetype>* sheetOffsets) {
   const int sheetCount = int(book.sheets.size());
-  w.write(BOF, bof(kBofGlobals));
-  if (book.isTemplate) w.write(TEMPLATE, templateFlag());
-  w.write(INTERFACEHDR, interfaceHdr());
-  w.write(MMS, mms());
-  w.write(INTERFACEEND, interfaceEnd());
-  w.write(WRITEACCESS, writeAccess(QString()));
-  w.write(CODEPAGE, codepage());
-  w.write(DSF, dsf());
-  w.write(TABID, tabId(sheetCount));
-  w.write(FNGROUPCOUNT, fnGroupCount());
-  w.write(WINDOWPROTECT, windowProtect());
-  w.write(PROTECT, protect());
-  w.write(PASSWORD, password());
-  w.write(PROT4REV, prot4Rev());
-  w.write(PROT4REVPASS, prot4RevPass());
+  w.write(record::bof(kBofGlobals));
+  if (book.isTemplate) w.write(record::templateFlag());
+  w.write(record::interfaceHdr());
+  w.write(record::mms());
+  w.write(record::interfaceEnd());
+  w.write(record::writeAccess(QString()));
+  w.write(record::codepage());
+  w.write(record::dsf());
+  w.write(record::tabId(sheetCount));
+  w.write(record::fnGroupCount());
+  w.write(record::windowProtect());
+  w.write(record::protect());
+  w.write(record::password());
+  w.write(record::prot4Rev());
+  w.write(record::prot4RevPass());
   int selected = 0;
   for (const Worksheet& ws : book.sheets) selected += ws.window.selected ? 1 : 0;
-  w.write(WINDOW1, window1(std::clamp(book.activeSheet, 0, sheetCount - 1), std::max(1, selected)));
-  w.write(BACKUP, backup());
-  w.write(HIDEOBJ, hideObj());
-  w.write(DATEMODE, dateMode(book.date1904));
-  w.write(PRECISION, precision());
-  w.write(REFRESHALL, refreshAll());
-  w.write(BOOKBOOL, bookBool());
+  w.write(record::window1(std::clamp(book.activeSheet, 0, sheetCount - 1), std::max(1, selected)));
+  w.write(record::backup());
+  w.write(record::hideObj());
+  w.write(record::dateMode(book.date1904));
+  w.write(record::precision());
+  w.write(record::refreshAll());
+  w.write(record::bookBool());
 
-  for (int i = 0; i < 4; ++i) w.write(FONT, font(t.fonts[0]));
-  for (size_t i = 1; i < t.fonts.size(); ++i) w.write(FONT, font(t.fonts[i]));
-  for (const auto& [id, code] : t.customFormats) w.write(FORMAT, format(id, code));
+  for (int i = 0; i < 4; ++i) w.write(record::font(t.fonts[0]));
+  for (size_t i = 1; i < t.fonts.size(); ++i) w.write(record::font(t.fonts[i]));
+  for (const auto& [id, code] : t.customFormats) w.write(record::format(id, code));
 
   // Style XFs: 0 is the Normal style (every attribute its own); 1-14 are the other built-in
   // style slots, which take only their font from here.
   const CellFormat& normal = book.formats.at(0);
-  w.write(XF, xf(normal, 0, t.formatId[0], true, 0x00));
-  for (int i = 1; i < kStyleXfCount; ++i) w.write(XF, xf(normal, 0, t.formatId[0], true, 0xF4));
+  w.write(record::xf(normal, 0, t.formatId[0], true, 0x00));
+  for (int i = 1; i < kStyleXfCount; ++i) w.write(record::xf(normal, 0, t.formatId[0], true, 0xF4));
   // Cell XFs, one per format, each using all of its own attributes.
   const auto& formats = book.formats.all();
   for (size_t i = 0; i < formats.size(); ++i)
-    w.write(XF, xf(formats[i], t.fontIndex[i], t.formatId[i], false, 0xFC));
-  w.write(STYLE, styleNormal());
-  if (!book.palette.isStandard()) w.write(PALETTE, palette(book.palette));
-  w.write(USESELFS, useSelfs());
+    w.write(record::xf(formats[i], t.fontIndex[i], t.formatId[i], false, 0xFC));
+  w.write(record::styleNormal());
+  if (!book.palette.isStandard()) w.write(record::palette(book.palette));
+  w.write(record::useSelfs());
 
   for (const Worksheet& ws : book.sheets)
-    sheetOffsets->push_back(w.write(BOUNDSHEET, boundSheet(ws.name())));
-  w.write(COUNTRY, country());
+    sheetOffsets->push_back(w.write(record::boundSheet(ws.name())));
+  w.write(record::country());
 
   if (!book.names.empty()) {
-    w.write(SUPBOOK, supBookInternal(sheetCount));
-    w.write(EXTERNSHEET, externSheet(sheetCount));
-    for (const DefinedName& n : book.names) w.write(NAME, name(n));
+    w.write(record::supBookInternal(sheetCount));
+    w.write(record::externSheet(sheetCount));
+    for (const DefinedName& n : book.names) w.write(record::name(n));
   }
   sstAndExtSst(w, t.strings, t.stringReferences);
-  w.write(EOF_, eof());
+  w.write(record::eof());
 }
 
 void writeCell(RecordWriter& w, const Tables& t, CellRef at, const Cell& c) {
   const uint16_t x = xfOf(c.format);
   if (c.hasFormula()) {
-    w.write(FORMULA, formula(at, x, c.value, formula::encodeBiff(*c.formula, at)));
+    w.write(record::formula(at, x, c.value, formula::encodeBiff(*c.formula, at)));
     if (const QString* s = std::get_if<QString>(&c.value); s && !s->isEmpty())
-      w.write(STRING, string(*s));
+      w.write(record::string(*s));
   } else if (const double* d = std::get_if<double>(&c.value)) {
     uint32_t r;
     if (encodeRk(*d, &r))
-      w.write(RK, rk(at, x, r));
+      w.write(record::rk(at, x, r));
     else
-      w.write(NUMBER, number(at, x, *d));
+      w.write(record::number(at, x, *d));
   } else if (const QString* s = std::get_if<QString>(&c.value)) {
-    w.write(LABELSST, labelSst(at, x, t.stringIndex.value(*s)));
+    w.write(record::labelSst(at, x, t.stringIndex.value(*s)));
   } else if (isBoolean(c.value) || isError(c.value)) {
-    w.write(BOOLERR, boolErr(at, x, c.value));
+    w.write(record::boolErr(at, x, c.value));
   } else {
-    w.write(BLANK, blank(at, x));
+    w.write(record::blank(at, x));
   }
 }
 
@@ -177,9 +175,9 @@ void writeRowCells(RecordWriter& w, const Tables& t, It begin, It end) {
         ++next;
       }
       if (xfs.size() > 1)
-        w.write(MULBLANK, mulBlank(at, xfs));
+        w.write(record::mulBlank(at, xfs));
       else
-        w.write(BLANK, blank(at, xfs[0]));
+        w.write(record::blank(at, xfs[0]));
       it = next;
       continue;
     }
@@ -191,29 +189,29 @@ void writeRowCells(RecordWriter& w, const Tables& t, It begin, It end) {
 void writeSheet(RecordWriter& w, const Workbook& book, int index, const Tables& t) {
   const Worksheet& ws = book.sheets[size_t(index)];
   const PageSetup& p = ws.page;
-  w.write(BOF, bof(kBofWorksheet));
-  w.write(CALCMODE, calcMode());
-  w.write(CALCCOUNT, calcCount());
-  w.write(REFMODE, refMode());
-  w.write(ITERATION, iteration());
-  w.write(DELTA, delta());
-  w.write(SAVERECALC, saveRecalc());
-  w.write(PRINTHEADERS, printHeaders(p.printHeadings));
-  w.write(PRINTGRIDLINES, printGridlines(p.printGridlines));
-  w.write(GRIDSET, gridSet());
-  w.write(GUTS, guts());
-  w.write(DEFAULTROWHEIGHT, defaultRowHeight(ws.defaultRowHeightTwips));
-  w.write(WSBOOL, wsBool(p.fitToPage));
-  w.write(HEADER, headerFooter(p.header));
-  w.write(FOOTER, headerFooter(p.footer));
-  w.write(HCENTER, hCenter(p.hCenter));
-  w.write(VCENTER, vCenter(p.vCenter));
-  w.write(LEFTMARGIN, margin(p.leftMargin));
-  w.write(RIGHTMARGIN, margin(p.rightMargin));
-  w.write(TOPMARGIN, margin(p.topMargin));
-  w.write(BOTTOMMARGIN, margin(p.bottomMargin));
-  w.write(SETUP, setup(p));
-  w.write(DEFCOLWIDTH, defColWidth(ws.defaultColumnWidthChars));
+  w.write(record::bof(kBofWorksheet));
+  w.write(record::calcMode());
+  w.write(record::calcCount());
+  w.write(record::refMode());
+  w.write(record::iteration());
+  w.write(record::delta());
+  w.write(record::saveRecalc());
+  w.write(record::printHeaders(p.printHeadings));
+  w.write(record::printGridlines(p.printGridlines));
+  w.write(record::gridSet());
+  w.write(record::guts());
+  w.write(record::defaultRowHeight(ws.defaultRowHeightTwips));
+  w.write(record::wsBool(p.fitToPage));
+  w.write(record::header(p.header));
+  w.write(record::footer(p.footer));
+  w.write(record::hCenter(p.hCenter));
+  w.write(record::vCenter(p.vCenter));
+  w.write(record::leftMargin(p.leftMargin));
+  w.write(record::rightMargin(p.rightMargin));
+  w.write(record::topMargin(p.topMargin));
+  w.write(record::bottomMargin(p.bottomMargin));
+  w.write(record::setup(p));
+  w.write(record::defColWidth(ws.defaultColumnWidthChars));
 
   // Runs of columns with the same settings share one COLINFO record.
   for (auto it = ws.columns.begin(); it != ws.columns.end();) {
@@ -226,7 +224,7 @@ void writeSheet(RecordWriter& w, const Workbook& book, int index, const Tables& 
                                     next->first < kMaxColumns && next->second == it->second;
          ++next)
       last = next;
-    w.write(COLINFO, colInfo(it->first, last->first, it->second, xfOf(it->second.format)));
+    w.write(record::colInfo(it->first, last->first, it->second, xfOf(it->second.format)));
     it = std::next(last);
   }
 
@@ -249,7 +247,7 @@ void writeSheet(RecordWriter& w, const Workbook& book, int index, const Tables& 
   }
   for (const auto& [r, info] : ws.rows)
     if (r >= 0 && r < kMaxRows) rowSpans.try_emplace(r, 0, 0);
-  w.write(DIMENSIONS, dimensions(!any, used));
+  w.write(record::dimensions(!any, used));
 
   // Rows in blocks of 32: the block's ROW records, then its cells.
   RowInfo defaultRow;
@@ -259,8 +257,8 @@ void writeSheet(RecordWriter& w, const Workbook& book, int index, const Tables& 
     auto blockLast = rowSpans.lower_bound(blockEnd);
     for (auto r = it; r != blockLast; ++r) {
       auto info = ws.rows.find(r->first);
-      w.write(ROW, row(r->first, r->second.first, r->second.second,
-                       info == ws.rows.end() ? defaultRow : info->second));
+      w.write(record::row(r->first, r->second.first, r->second.second,
+                          info == ws.rows.end() ? defaultRow : info->second));
     }
     const int firstRow = it->first;
     auto cellsBegin = ws.cells().lower_bound(CellRef{firstRow, 0});
@@ -274,16 +272,16 @@ void writeSheet(RecordWriter& w, const Workbook& book, int index, const Tables& 
     it = blockLast;
   }
 
-  w.write(WINDOW2, window2(ws.window, index == book.activeSheet));
-  if (ws.window.zoomPercent != 100) w.write(SCL, scl(ws.window.zoomPercent));
-  w.write(SELECTION, selection(ws.window));
+  w.write(record::window2(ws.window, index == book.activeSheet));
+  if (ws.window.zoomPercent != 100) w.write(record::scl(ws.window.zoomPercent));
+  w.write(record::selection(ws.window));
   const auto& merges = ws.merges();
   for (size_t i = 0; i < merges.size(); i += 1026) {
     const size_t n = std::min<size_t>(1026, merges.size() - i);
-    w.write(MERGEDCELLS, mergedCells(std::vector<Range>(merges.begin() + qsizetype(i),
-                                                        merges.begin() + qsizetype(i + n))));
+    w.write(record::mergedCells(
+        std::vector<Range>(merges.begin() + qsizetype(i), merges.begin() + qsizetype(i + n))));
   }
-  w.write(EOF_, eof());
+  w.write(record::eof());
 }
 
 }  // namespace
@@ -305,20 +303,6 @@ QByteArray writeWorkbookStream(const Workbook& book) {
 
 QByteArray writeWorkbookBytes(const Workbook& book) {
   return cfb::write({{QStringLiteral("Workbook"), biff::writeWorkbookStream(book)}});
-}
-
-void saveWorkbook(const Workbook& book, const QString& path) {
-  const QByteArray bytes = writeWorkbookBytes(book);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) throw IoError(file.errorString().toStdString());
-  // Flush before the commit: QSaveFile commits a file whose buffered tail could not be written
-  // (a full disk) and reports success.
-  if (file.write(bytes) != bytes.size() || !file.flush()) {
-    const QString why = file.errorString();
-    file.cancelWriting();
-    throw IoError(why.toStdString());
-  }
-  if (!file.commit()) throw IoError(file.errorString().toStdString());
 }
 
 }  // namespace sheet

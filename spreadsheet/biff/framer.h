@@ -7,11 +7,18 @@
 
 namespace sheet::biff {
 
+// A whole record: identifier and data (without its header).
+struct RecordOut {
+  uint16_t id;
+  QByteArray data;
+};
+
 class RecordWriter {
  public:
   // A whole record. Data over 8224 bytes continues in CONTINUE records, split at the size
   // limit. Returns the stream position of the record's data.
   qsizetype write(uint16_t id, const QByteArray& data);
+  qsizetype write(const RecordOut& r) { return write(r.id, r.data); }
 
   // A record built piece by piece, for records whose CONTINUE rules depend on the content
   // (shared strings): pieces added with add() are never split; a string's characters added

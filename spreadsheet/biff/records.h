@@ -1,18 +1,20 @@
 #pragma once
 // One function per BIFF8 record: each returns the record's data (without its header) and
 // carries the record's layout as its comment. The framer adds headers and CONTINUE records.
+// The writer builds whole records through `record::` (at the end), which binds each record's
+// data function to its identifier once.
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <vector>
 
+#include "spreadsheet/biff/framer.h"
+#include "spreadsheet/biff/recordids.h"
 #include "spreadsheet/model/format.h"
 #include "spreadsheet/model/workbook.h"
 #include "spreadsheet/model/worksheet.h"
 
 namespace sheet::biff {
-
-class RecordWriter;
 
 // BOF substream types.
 inline constexpr uint16_t kBofGlobals = 0x0005;
@@ -103,5 +105,92 @@ QByteArray mergedCells(const std::vector<Range>& ranges);  // at most 1026
 // 34 bits are zero, each possibly times 100); nothing otherwise.
 bool encodeRk(double v, uint32_t* rk);
 double decodeRk(uint32_t rk);
+
+// ---- records bound to their identifiers -----------------------------------------------------
+// Bound<ID, data> takes the arguments of the data function and returns the whole record with
+// identifier ID, so that a call site names the record once: w.write(record::font(f)).
+template <uint16_t Id, auto Data>
+struct Bound;
+template <uint16_t Id, typename... Args, QByteArray (*Data)(Args...)>
+struct Bound<Id, Data> {
+  RecordOut operator()(Args... args) const { return {Id, Data(args...)}; }
+};
+
+namespace record {
+// Workbook globals.
+inline constexpr Bound<BOF, &biff::bof> bof;
+inline constexpr Bound<TEMPLATE, &biff::templateFlag> templateFlag;
+inline constexpr Bound<INTERFACEHDR, &biff::interfaceHdr> interfaceHdr;
+inline constexpr Bound<MMS, &biff::mms> mms;
+inline constexpr Bound<INTERFACEEND, &biff::interfaceEnd> interfaceEnd;
+inline constexpr Bound<WRITEACCESS, &biff::writeAccess> writeAccess;
+inline constexpr Bound<CODEPAGE, &biff::codepage> codepage;
+inline constexpr Bound<DSF, &biff::dsf> dsf;
+inline constexpr Bound<TABID, &biff::tabId> tabId;
+inline constexpr Bound<FNGROUPCOUNT, &biff::fnGroupCount> fnGroupCount;
+inline constexpr Bound<WINDOWPROTECT, &biff::windowProtect> windowProtect;
+inline constexpr Bound<PROTECT, &biff::protect> protect;
+inline constexpr Bound<PASSWORD, &biff::password> password;
+inline constexpr Bound<PROT4REV, &biff::prot4Rev> prot4Rev;
+inline constexpr Bound<PROT4REVPASS, &biff::prot4RevPass> prot4RevPass;
+inline constexpr Bound<WINDOW1, &biff::window1> window1;
+inline constexpr Bound<BACKUP, &biff::backup> backup;
+inline constexpr Bound<HIDEOBJ, &biff::hideObj> hideObj;
+inline constexpr Bound<DATEMODE, &biff::dateMode> dateMode;
+inline constexpr Bound<PRECISION, &biff::precision> precision;
+inline constexpr Bound<REFRESHALL, &biff::refreshAll> refreshAll;
+inline constexpr Bound<BOOKBOOL, &biff::bookBool> bookBool;
+inline constexpr Bound<FONT, &biff::font> font;
+inline constexpr Bound<FORMAT, &biff::format> format;
+inline constexpr Bound<XF, &biff::xf> xf;
+inline constexpr Bound<STYLE, &biff::styleNormal> styleNormal;
+inline constexpr Bound<PALETTE, &biff::palette> palette;
+inline constexpr Bound<USESELFS, &biff::useSelfs> useSelfs;
+inline constexpr Bound<BOUNDSHEET, &biff::boundSheet> boundSheet;
+inline constexpr Bound<COUNTRY, &biff::country> country;
+inline constexpr Bound<SUPBOOK, &biff::supBookInternal> supBookInternal;
+inline constexpr Bound<EXTERNSHEET, &biff::externSheet> externSheet;
+inline constexpr Bound<NAME, &biff::name> name;
+inline constexpr Bound<EOF_, &biff::eof> eof;
+
+// Worksheet.
+inline constexpr Bound<CALCMODE, &biff::calcMode> calcMode;
+inline constexpr Bound<CALCCOUNT, &biff::calcCount> calcCount;
+inline constexpr Bound<REFMODE, &biff::refMode> refMode;
+inline constexpr Bound<ITERATION, &biff::iteration> iteration;
+inline constexpr Bound<DELTA, &biff::delta> delta;
+inline constexpr Bound<SAVERECALC, &biff::saveRecalc> saveRecalc;
+inline constexpr Bound<PRINTHEADERS, &biff::printHeaders> printHeaders;
+inline constexpr Bound<PRINTGRIDLINES, &biff::printGridlines> printGridlines;
+inline constexpr Bound<GRIDSET, &biff::gridSet> gridSet;
+inline constexpr Bound<GUTS, &biff::guts> guts;
+inline constexpr Bound<DEFAULTROWHEIGHT, &biff::defaultRowHeight> defaultRowHeight;
+inline constexpr Bound<WSBOOL, &biff::wsBool> wsBool;
+inline constexpr Bound<HEADER, &biff::headerFooter> header;
+inline constexpr Bound<FOOTER, &biff::headerFooter> footer;
+inline constexpr Bound<HCENTER, &biff::hCenter> hCenter;
+inline constexpr Bound<VCENTER, &biff::vCenter> vCenter;
+inline constexpr Bound<LEFTMARGIN, &biff::margin> leftMargin;
+inline constexpr Bound<RIGHTMARGIN, &biff::margin> rightMargin;
+inline constexpr Bound<TOPMARGIN, &biff::margin> topMargin;
+inline constexpr Bound<BOTTOMMARGIN, &biff::margin> bottomMargin;
+inline constexpr Bound<SETUP, &biff::setup> setup;
+inline constexpr Bound<DEFCOLWIDTH, &biff::defColWidth> defColWidth;
+inline constexpr Bound<COLINFO, &biff::colInfo> colInfo;
+inline constexpr Bound<DIMENSIONS, &biff::dimensions> dimensions;
+inline constexpr Bound<ROW, &biff::row> row;
+inline constexpr Bound<LABELSST, &biff::labelSst> labelSst;
+inline constexpr Bound<NUMBER, &biff::number> number;
+inline constexpr Bound<RK, &biff::rk> rk;
+inline constexpr Bound<BOOLERR, &biff::boolErr> boolErr;
+inline constexpr Bound<BLANK, &biff::blank> blank;
+inline constexpr Bound<MULBLANK, &biff::mulBlank> mulBlank;
+inline constexpr Bound<FORMULA, &biff::formula> formula;
+inline constexpr Bound<STRING, &biff::string> string;
+inline constexpr Bound<WINDOW2, &biff::window2> window2;
+inline constexpr Bound<SCL, &biff::scl> scl;
+inline constexpr Bound<SELECTION, &biff::selection> selection;
+inline constexpr Bound<MERGEDCELLS, &biff::mergedCells> mergedCells;
+}  // namespace record
 
 }  // namespace sheet::biff

@@ -14,9 +14,6 @@ QByteArray writeWorkbookBytes(const Workbook& book);
 // workbook or are damaged; never reads outside the bytes.
 Workbook readWorkbookBytes(const QByteArray& bytes);
 
-// Writes the file atomically (a temporary file renamed over the target). I/O failures throw
-// IoError with the system's text.
-void saveWorkbook(const Workbook& book, const QString& path);
 // Throws IoError when the file cannot be read, FormatError
 // ("'<path>' is not an Excel 97-2003 workbook") when it is no workbook the engine reads.
 Workbook loadWorkbook(const QString& path);

@@ -12,11 +12,14 @@
 #include <array>
 #include <memory>
 
-#include "app/helpers.h"
-#include "giftlist/form1.h"
+#include "base/apptitle.h"
+#include "base/files.h"
+#include "base/settings.h"
 #include "giftlist/storedlist.h"
-#include "preview/form2.h"
+#include "tests/support/program.h"
 #include "tests/support/testsupport.h"
+#include "windows/mainwindow.h"
+#include "windows/previewwindow.h"
 
 namespace badinput {
 
@@ -69,16 +72,13 @@ inline std::array<QString, 4> storedLists() {
   return values;
 }
 
-// The main window after its start-up, shown; nullptr when the start-up refused.
-inline std::unique_ptr<Form1> openMainWindow() {
-  auto form = std::make_unique<Form1>();
-  if (!form->Form_Load()) return nullptr;
-  form->show();
-  return form;
+// The program after its start-up, main window shown; empty when the start-up refused.
+inline TestProgram openMainWindow() {
+  return TestProgram::started();
 }
 
 // Fills the entry fields as the user leaves them and clicks "Save Gift Entry".
-inline void saveEntry(Form1& form, const GiftEntry& e) {
+inline void saveEntry(MainWindow& form, const GiftEntry& e) {
   form.txtName->setText(e.name);
   form.txtLikes->setText(e.likes);
   form.txtPresent->setText(e.present);
@@ -88,10 +88,10 @@ inline void saveEntry(Form1& form, const GiftEntry& e) {
 }
 
 // "Start Creating Template", then the events that set the preview up.
-inline Form2* runReport(Form1& form) {
-  form.PushButton1_Click();
+inline PreviewWindow* runReport(TestProgram& program) {
+  program->PushButton1_Click();
   QCoreApplication::processEvents();
-  return form.hasForm2() ? form.form2() : nullptr;
+  return program.app().hasPreview() ? program.app().preview() : nullptr;
 }
 
 // "Module.Routine@step" of every "Application Error" dialog, in order.

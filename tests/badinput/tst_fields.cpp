@@ -131,7 +131,7 @@ void FieldsTest::typedField() {
 
   QElapsedTimer clock;
   clock.start();
-  Form2* preview = runReport(*form);
+  PreviewWindow* preview = runReport(form);
   QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
   QVERIFY(preview && preview->isVisible());
   QVERIFY(!preview->Zoom_Ori->picture().isNull());

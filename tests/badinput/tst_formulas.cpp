@@ -103,7 +103,7 @@ void FormulasTest::costFormulas() {
   QCOMPARE(form->list(0).at(1).cost, first);
   QElapsedTimer clock;
   clock.start();
-  Form2* preview = runReport(*form);
+  PreviewWindow* preview = runReport(form);
   QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
 
   QCOMPARE(badinput::errorSteps(box.prompts), errorSteps);

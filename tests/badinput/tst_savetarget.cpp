@@ -135,7 +135,7 @@ void SaveTargetTest::failedSaves() {
 
   auto form = openMainWindow();
   QVERIFY(form);
-  Form2* preview = runReport(*form);
+  PreviewWindow* preview = runReport(form);
   QVERIFY(preview && preview->isVisible());
   QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
   const QString workbook = preview->mExcelFile;

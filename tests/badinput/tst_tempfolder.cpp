@@ -97,7 +97,7 @@ void TempFolderTest::reportRun() {
   QVERIFY(form);
   QElapsedTimer clock;
   clock.start();
-  Form2* preview = runReport(*form);
+  PreviewWindow* preview = runReport(form);
   QVERIFY2(clock.elapsed() < 20000, "the run must not loop");
 
   const QStringList steps = errorSteps(box.prompts);
@@ -116,7 +116,7 @@ void TempFolderTest::reportRun() {
   QVERIFY(preview && preview->isVisible());
   QVERIFY(!form->isVisible());
   QCOMPARE(preview->Zoom_Ori->picture().isNull(), !picture);
-  QCOMPARE(form->pointer(), Form1::Pointer::Default);
+  QCOMPARE(form->pointer(), MainWindow::Pointer::Default);
   // Nothing of the run is left in the folder but the workbook the preview holds.
   const QString folder = temporaryFolder();
   QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/template.xlt")));

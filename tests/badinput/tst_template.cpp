@@ -63,7 +63,7 @@ void TemplateDamageTest::damagedTemplate() {
   auto form = openMainWindow();
   QVERIFY(form);
   report::setTemplateBytesForTesting(bytes);
-  Form2* preview = runReport(*form);
+  PreviewWindow* preview = runReport(form);
 
   const QStringList steps = errorSteps(box.prompts);
   QVERIFY(!steps.isEmpty());
@@ -97,7 +97,7 @@ void TemplateDamageTest::damagedTemplate() {
   // The run after it, with the template mended, goes through.
   report::setTemplateBytesForTesting(QByteArray());
   box.prompts.clear();
-  preview = runReport(*form);
+  preview = runReport(form);
   QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
   QVERIFY(!preview->Zoom_Ori->picture().isNull());
 

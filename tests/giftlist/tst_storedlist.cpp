@@ -2,7 +2,9 @@
 // round trips of awkward fields, also through the settings store.
 #include <QtTest>
 
-#include "app/helpers.h"
+#include "base/apptitle.h"
+#include "base/files.h"
+#include "base/settings.h"
 #include "giftlist/giftlistmodel.h"
 #include "giftlist/saverules.h"
 #include "giftlist/storedlist.h"

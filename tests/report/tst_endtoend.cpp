@@ -9,11 +9,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "giftlist/form1.h"
-#include "preview/form2.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/model/workbook.h"
+#include "tests/support/program.h"
 #include "tests/support/testsupport.h"
+#include "windows/mainwindow.h"
+#include "windows/previewwindow.h"
 
 class EndToEndTest : public QObject {
   Q_OBJECT
@@ -26,7 +27,8 @@ class EndToEndTest : public QObject {
 
   void samplesToSavedWorkbook() {
     FakePrompts prompts;
-    Form1 form;
+    TestProgram formProgram;
+    MainWindow& form = *formProgram;
     QVERIFY(form.Form_Load());
     form.show();
     form.PushButton6_Click();
@@ -34,8 +36,8 @@ class EndToEndTest : public QObject {
 
     form.PushButton1_Click();
     QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join("\n---\n")));
-    QVERIFY(form.hasForm2());
-    Form2* preview = form.form2();
+    QVERIFY(formProgram.app().hasPreview());
+    PreviewWindow* preview = formProgram.app().preview();
     QVERIFY(preview->isVisible());
     QVERIFY(!form.isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(preview) || preview->isVisible());
@@ -130,12 +132,13 @@ class EndToEndTest : public QObject {
 
   void anEmptyListStillGivesAWorkbookAndAPicture() {
     FakePrompts prompts;
-    Form1 form;
+    TestProgram formProgram;
+    MainWindow& form = *formProgram;
     QVERIFY(form.Form_Load());
     form.show();
     form.PushButton1_Click();
     QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join("\n---\n")));
-    Form2* preview = form.form2();
+    PreviewWindow* preview = formProgram.app().preview();
     QCoreApplication::processEvents();
     QVERIFY(!preview->Zoom_Ori->picture().isNull());
     const sheet::Workbook book = sheet::loadWorkbook(preview->mExcelFile);

@@ -5,17 +5,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "giftlist/giftlistmodel.h"
+#include "giftlist/giftbook.h"
 #include "report/layout.h"
 #include "report/reportjob.h"
-#include "tests/report/fakehost.h"
+#include "tests/support/fakehost.h"
 #include "tests/support/testsupport.h"
 
 namespace {
 
 class FakeWindows final : public report::ReportWindows {
  public:
-  const GiftListModel& categoryList(int category) override { return lists[category]; }
   void setMainPointerBusy(bool busy) override { events << (busy ? "busy" : "idle"); }
   void setPreviewPicture(const QImage& p) override {
     picture = p;
@@ -28,7 +27,7 @@ class FakeWindows final : public report::ReportWindows {
   void showPreview() override { events << "show preview"; }
   void hideMain() override { events << "hide main"; }
 
-  GiftListModel lists[4];
+  GiftBook book;
   QImage picture;
   QString workbook;
   QStringList events;
@@ -57,9 +56,9 @@ class ReportJobTest : public QObject {
     FakeHostLog log;
     FakeHostFactory factory(log);
     FakeWindows windows;
-    windows.lists[0].add(entry(QStringLiteral("Mom"), QStringLiteral("$89")));
+    windows.book.list(0).add(entry(QStringLiteral("Mom"), QStringLiteral("$89")));
 
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
 
     QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join('\n')));
     QCOMPARE(log.instances, 2);  // one instance after the other
@@ -119,7 +118,7 @@ class ReportJobTest : public QObject {
     taken.close();
     FakeWindows windows;
 
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
 
     QCOMPARE(windows.workbook, temp_->path() + "/Wrenfold99999999.xls");
     QCOMPARE(random.reseeds, 16);  // every digit reseeds
@@ -142,7 +141,7 @@ class ReportJobTest : public QObject {
       QVERIFY(QFile::link(victim + name, temp_->path() + "/" + name));
     }
     FakeWindows windows;
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
     QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join('\n')));
     for (const char* name : {"template.xlt", "temp.bmp"}) {
       QFile f(victim + name);
@@ -163,7 +162,7 @@ class ReportJobTest : public QObject {
     taken.close();
     FakeWindows windows;
 
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
 
     const QStringList texts = prompts.texts();
     QCOMPARE(texts.filter("GenerateReport0 at line 172").size(), 1);
@@ -179,9 +178,9 @@ class ReportJobTest : public QObject {
     report::setHostFactory(
         []() -> std::unique_ptr<report::Host> { fail(QStringLiteral("No host here.")); });
     FakeWindows windows;
-    windows.lists[0].add(entry(QStringLiteral("Mom")));
+    windows.book.list(0).add(entry(QStringLiteral("Mom")));
 
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
     report::setHostFactory({});
 
     QStringList failingSteps;
@@ -208,10 +207,10 @@ class ReportJobTest : public QObject {
     log.failWhen = [](const QString& line) { return line == "FormulaR1C1==1+"; };
     FakeHostFactory factory(log);
     FakeWindows windows;
-    windows.lists[2].add(entry(QStringLiteral("Ann"), QStringLiteral("=1+")));
-    windows.lists[2].add(entry(QStringLiteral("Bob"), QStringLiteral("5")));
+    windows.book.list(2).add(entry(QStringLiteral("Ann"), QStringLiteral("=1+")));
+    windows.book.list(2).add(entry(QStringLiteral("Bob"), QStringLiteral("5")));
 
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
 
     QCOMPARE(prompts.errors().size(), 1);
     QVERIFY(prompts.errors()[0].text.contains("XmasList.GenerateReport at line 136"));
@@ -225,9 +224,9 @@ class ReportJobTest : public QObject {
     FakeHostLog log;
     FakeHostFactory factory(log);
     FakeWindows windows;
-    for (int i = 1; i <= 25; ++i) windows.lists[1].add(entry(QStringLiteral("R%1").arg(i)));
+    for (int i = 1; i <= 25; ++i) windows.book.list(1).add(entry(QStringLiteral("R%1").arg(i)));
 
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
 
     QCOMPARE(prompts.errors().size(), 1);
     QVERIFY(prompts.errors()[0].text.startsWith(
@@ -235,7 +234,7 @@ class ReportJobTest : public QObject {
     QVERIFY(prompts.errors()[0].text.contains("GenerateReport at line 116"));
     QVERIFY(log.lines.contains("Select $F24:$F24"));
     QVERIFY(!log.lines.contains("Select $F25:$F25"));
-    QCOMPARE(windows.lists[1].count(), 25);  // the list keeps its entries
+    QCOMPARE(windows.book.list(1).count(), 25);  // the list keeps its entries
   }
 
   void thePageIsSetUpInOrder() {
@@ -298,7 +297,7 @@ class ReportJobTest : public QObject {
     FakeWindows windows;
     // /proc is a folder in which nobody, root included, can create files.
     qputenv("TEMP", "/proc");
-    report::GenerateReport0(windows, 1);
+    report::GenerateReport0(windows.book, windows, 1);
     QStringList texts = prompts.texts();
     QVERIFY(texts.filter("GenerateReport0 at line 116").size() == 1);
     QVERIFY(texts.filter("GenerateReport0 at line 172").size() == 1);  // reported once, no loop

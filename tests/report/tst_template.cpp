@@ -155,7 +155,7 @@ class TemplateTest : public QObject {
     sheet::enterTyped(book, 0, {4, 3}, QStringLiteral("a few pounds"));
     sheet::enterTyped(book, 0, {2, 13}, QStringLiteral("12.5"));
     const QString path = dir.path() + "/filled.xls";
-    sheet::saveWorkbook(book, path);
+    saveWorkbookFile(book, path);
     QString out;
     const int rc = runProgram(
         soffice(),

@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
 #include <random>
+#include "base/failure.h"
+#include "tests/support/testsupport.h"
 
 #include "spreadsheet/biff/recordids.h"
 #include "spreadsheet/biff/workbookio.h"
@@ -451,7 +454,7 @@ void TestBiffRoundTrip::randomDamage() {
 void TestBiffRoundTrip::fileErrors() {
   QTemporaryDir dir;
   const QString missing = dir.filePath("no/such/folder/report.xls");
-  QVERIFY_THROWS_EXCEPTION(IoError, saveWorkbook(sampleBook(), missing));
+  QVERIFY_THROWS_EXCEPTION(Failure, saveWorkbookFile(sampleBook(), missing));
   QVERIFY_THROWS_EXCEPTION(IoError, loadWorkbook(dir.filePath("absent.xls")));
 
   const QString text = dir.filePath("notes.xls");
@@ -479,10 +482,10 @@ void TestBiffRoundTrip::saveReplacesFile() {
   QTemporaryDir dir;
   const QString path = dir.filePath("Xmas.xls");
   Workbook first = sampleBook();
-  saveWorkbook(first, path);
+  saveWorkbookFile(first, path);
   Workbook second = sampleBook();
   second.sheet(0).cellAt({0, 0}).value = QStringLiteral("Relatives");
-  saveWorkbook(second, path);
+  saveWorkbookFile(second, path);
   const Workbook back = loadWorkbook(path);
   QCOMPARE(std::get<QString>(back.sheet(0).cell({0, 0})->value), QStringLiteral("Relatives"));
   QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Xmas.xls"});

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "report/reporttemplate.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/formula/formula.h"
 #include "spreadsheet/model/error.h"
@@ -46,8 +47,10 @@ QStringList csvFields(const QString& line) {
   return out;
 }
 
+// The report template, filled as a report run fills it.
 Workbook reportBook() {
-  Workbook b;
+  Workbook b = reporttemplate::build();
+  b.isTemplate = false;  // saved as a workbook
   b.sheet(0).setName("Xmas");
   const char* titles[] = {"Family", "Relatives", "Friends", "Knowable people"};
   for (int block = 0; block < 4; ++block) {
@@ -114,7 +117,7 @@ QString TestLibreOfficeReader::convert(const QString& file, const QString& forma
 void TestLibreOfficeReader::csvTextsAndRecalculatedTotals() {
   const Workbook book = reportBook();
   const QString path = dir_.filePath("report.xls");
-  saveWorkbook(book, path);
+  saveWorkbookFile(book, path);
   // 44 = comma, 34 = quote, 76 = UTF-8.
   QFile csv(convert(path, "csv:Text - txt - csv (StarCalc):44,34,76"));
   QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(csv.fileName()));
@@ -168,7 +171,7 @@ void TestLibreOfficeReader::pdfPages() {
     ws.page.headerMargin = ws.page.footerMargin = 0;
   }
   const QString path = dir_.filePath(fitLandscapeA4 ? "fit.xls" : "plain.xls");
-  saveWorkbook(book, path);
+  saveWorkbookFile(book, path);
   QFile pdf(convert(path, "pdf"));
   QVERIFY2(pdf.open(QIODevice::ReadOnly), qPrintable(pdf.fileName()));
   const QString text = QString::fromLatin1(pdf.readAll());

@@ -1,5 +1,8 @@
 #include "tests/support/testsupport.h"
 
+#include "base/files.h"
+#include "spreadsheet/biff/workbookio.h"
+
 #include <QProcess>
 
 int FakePrompts::message(const QString& text, int style, const QString& title) {
@@ -80,4 +83,8 @@ QString describeValue(const sheet::Value& v) {
   if (auto e = std::get_if<sheet::ErrorCode>(&v))
     return QStringLiteral("e:") + sheet::errorText(*e);
   return QStringLiteral("empty");
+}
+
+void saveWorkbookFile(const sheet::Workbook& book, const QString& path) {
+  writeFileAtomically(path, sheet::writeWorkbookBytes(book), FileAccess::Usual);
 }

@@ -6,9 +6,10 @@
 #include <QStringList>
 #include <deque>
 
-#include "app/prompts.h"
-#include "app/services.h"
+#include "base/prompts.h"
+#include "base/services.h"
 #include "spreadsheet/model/value.h"
+#include "spreadsheet/model/workbook.h"
 
 struct ShownMessage {
   QString text;
@@ -69,3 +70,6 @@ int runProgram(const QString& program, const QStringList& args, QString* out = n
 
 // "n:7.5", "t:abc", "b:TRUE", "e:#DIV/0!", "empty": one text per value, for table rows.
 QString describeValue(const sheet::Value& v);
+
+// Writes a workbook file as the program writes every file; throws Failure.
+void saveWorkbookFile(const sheet::Workbook& book, const QString& path);

@@ -1,0 +1,46 @@
+#pragma once
+// The application: owns the gift book and both windows, and wires them. It is the report run's
+// hand-over target, the preview's host and the main window's host; the callbacks are plain
+// calls, so a failure reaches the trapped step that made the call.
+#include <memory>
+
+#include "giftlist/giftbook.h"
+#include "report/reportjob.h"
+#include "windows/mainwindow.h"
+#include "windows/previewwindow.h"
+
+class Application final : public MainWindowHost, public PreviewHost, public report::ReportWindows {
+ public:
+  Application();
+  ~Application() override;
+
+  // Loads the main window and shows it. Returns false when the program must end without
+  // showing it (no spreadsheet host).
+  bool start();
+
+  GiftBook& book() { return book_; }
+  MainWindow& mainWindow() { return *main_; }
+  // The preview window, created on first use and kept between reports.
+  PreviewWindow* preview();
+  bool hasPreview() const { return preview_ != nullptr; }
+
+  // MainWindowHost
+  void generateReport() override;
+  void endProgram() override;
+
+  // PreviewHost
+  void showMainWindow() override;
+  void storeAllLists() override;
+
+  // report::ReportWindows
+  void setMainPointerBusy(bool busy) override;
+  void setPreviewPicture(const QImage& picture) override;
+  void setPreviewWorkbook(const QString& path) override;
+  void showPreview() override;
+  void hideMain() override;
+
+ private:
+  GiftBook book_;  // outlives the windows that show it
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<PreviewWindow> preview_;
+};
