@@ -137,7 +137,7 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAcces
 
 void copyFile(const QString& source, const QString& target, FileAccess access) {
   checkTarget(target);
-  requireReportWorkbook(source);
+  requireReportWorkbook(source, QStringLiteral("save"));
   // The source lies in a folder others may write in: a link planted in its place is not
   // followed, and only a plain file is read (a pipe would block the program).
   const int fd =
@@ -155,7 +155,7 @@ void copyFile(const QString& source, const QString& target, FileAccess access) {
   }
   if (sourceStat.st_size == 0) {
     ::close(fd);
-    requireReportWorkbook(QString());
+    requireReportWorkbook(QString(), QStringLiteral("save"));
   }
   QFile in;
   if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -186,11 +186,11 @@ bool createFileExclusively(const QString& path) {
   fail(QStringLiteral("'%1' cannot be created: %2").arg(path, file.errorString()));
 }
 
-void requireReportWorkbook(const QString& path) {
+void requireReportWorkbook(const QString& path, const QString& purpose) {
   const QFileInfo info(path);
   if (!path.isEmpty() && info.isFile() && info.size() > 0) return;
   const QString where =
       path.isEmpty() ? QString() : QStringLiteral(" ('%1' no longer exists or is empty)").arg(path);
-  fail(QStringLiteral("There is no report workbook to save%1. Go back and start the report again.")
-           .arg(where));
+  fail(QStringLiteral("There is no report workbook to %1%2. Go back and start the report again.")
+           .arg(purpose, where));
 }

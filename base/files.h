@@ -55,9 +55,9 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAcces
 // failure texts speak of the report workbook, the one file the program copies.
 void copyFile(const QString& source, const QString& target, FileAccess access = FileAccess::Usual);
 
-// Throws Failure saying that there is no report workbook to save when `path` is empty or names
-// nothing or an empty file.
-void requireReportWorkbook(const QString& path);
+// Throws Failure saying that there is no report workbook to `purpose` ("save", "print", ...)
+// when `path` is empty or names nothing or an empty file.
+void requireReportWorkbook(const QString& path, const QString& purpose);
 
 // Creates an empty file at `path` for its owner alone, only if the name is free. Returns false
 // when the name is taken; throws Failure when the folder refuses the file.

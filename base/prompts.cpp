@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStringList>
+#include <cstdio>
 
 #include "base/apptitle.h"
 
@@ -41,6 +44,11 @@ class QtPrompts final : public Prompts {
     if (dialog.exec() != QDialog::Accepted) return QString();
     const QStringList files = dialog.selectedFiles();
     return files.isEmpty() ? QString() : files.first();
+  }
+
+  bool choosePrinter(QPrinter& printer) override {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
   }
 };
 
@@ -85,4 +93,11 @@ QString qtFileFilter(const QString& filter) {
     entries << description;
   }
   return entries.join(QStringLiteral(";;"));
+}
+
+int ConsolePrompts::message(const QString& text, int style, const QString& title) {
+  if (title == QLatin1String("Application Error")) ++failures_;
+  std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(screenLines(text)));
+  std::fflush(stderr);
+  return (style & 0x7) == msg::YesNo ? msg::Yes : msg::Ok;
 }

@@ -4,6 +4,7 @@
 // install a scripted fake (tests/support/fakeprompts.h).
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace msg {
@@ -26,6 +27,8 @@ class Prompts {
   // filter is in the "Description (*.ext)|*.ext|" form.
   virtual QString saveFileName(const QString& title, const QString& filter,
                                const QString& initialName) = 0;
+  // Shows the print dialog for the printer; returns true when the user chose to print.
+  virtual bool choosePrinter(QPrinter& printer) = 0;
 };
 
 // The prompts in use: the Qt dialogs unless a replacement was installed.
@@ -41,3 +44,19 @@ QString screenLines(const QString& text);
 
 // Turns a "Description (*.ext)|*.ext|Other|*.o|" filter into Qt's ";;"-separated form.
 QString qtFileFilter(const QString& filter);
+
+// The prompts of a program without windows: every message goes to standard error and counts as
+// a failure when it is an "Application Error"; questions are answered Yes, the save dialog is
+// cancelled and the print dialog refused. Installed on construction, removed on destruction.
+class ConsolePrompts final : public Prompts {
+ public:
+  ConsolePrompts() { setPrompts(this); }
+  ~ConsolePrompts() override { setPrompts(nullptr); }
+  int message(const QString& text, int style, const QString& title) override;
+  QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+  bool choosePrinter(QPrinter&) override { return false; }
+  int failures() const { return failures_; }
+
+ private:
+  int failures_ = 0;
+};

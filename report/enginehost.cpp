@@ -1,6 +1,8 @@
 #include "report/enginehost.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QPdfWriter>
 #include <list>
 
 #include "base/failure.h"
@@ -10,6 +12,7 @@
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/model/workbook.h"
 #include "spreadsheet/render/autofit.h"
+#include "spreadsheet/render/pages.h"
 #include "spreadsheet/render/render.h"
 
 namespace report {
@@ -27,6 +30,9 @@ class EngineSheet final : public HostSheet {
   void autoFitAllColumns() override;
   UsedRange usedRange() override;
   QImage copyUsedRangePicture() override;
+  QPageLayout pageLayout() override;
+  void printOut(QPagedPaintDevice& device, bool sheetPaper) override;
+  QByteArray exportAsPdf() override;
 
  private:
   sheet::Worksheet& model();
@@ -233,6 +239,25 @@ UsedRange EngineSheet::usedRange() {
 }
 QImage EngineSheet::copyUsedRangePicture() {
   return sheet::paintRange(book_.model(), index_, model().usedRange());
+}
+
+QPageLayout EngineSheet::pageLayout() {
+  return sheet::printLayout(book_.model(), index_).pageLayout();
+}
+void EngineSheet::printOut(QPagedPaintDevice& device, bool sheetPaper) {
+  sheet::printSheet(book_.model(), index_, device, sheetPaper);
+}
+QByteArray EngineSheet::exportAsPdf() {
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setCreator(QStringLiteral("Tinselwick"));
+    writer.setTitle(model().name());
+    sheet::printSheet(book_.model(), index_, writer);
+  }
+  return pdf;
 }
 
 void EngineWorkbook::saveAs(const QString& path, int fileFormat) {

@@ -3,10 +3,14 @@
 // spreadsheet program's automation model. The report code drives only this interface, so the
 // host behind it (the embedded engine, or another program) can change without touching it.
 // Every operation may throw Failure with a description meant for the user.
+#include <QByteArray>
 #include <QImage>
+#include <QPageLayout>
 #include <QString>
 #include <functional>
 #include <memory>
+
+class QPagedPaintDevice;
 
 namespace report {
 
@@ -43,6 +47,13 @@ class HostSheet {
   virtual UsedRange usedRange() = 0;
   // UsedRange.CopyPicture: the used range as the sheet shows it on screen.
   virtual QImage copyUsedRangePicture() = 0;
+  // The paper and orientation of the sheet's page set-up, without margins.
+  virtual QPageLayout pageLayout() = 0;
+  // PrintOut: the sheet's pages, as its page set-up lays them out, on a printer or any paged
+  // device, in the device's own page layout (`sheetPaper`: the sheet's paper and orientation).
+  virtual void printOut(QPagedPaintDevice& device, bool sheetPaper) = 0;
+  // ExportAsFixedFormat: the sheet's pages as a PDF document.
+  virtual QByteArray exportAsPdf() = 0;
 };
 
 // The thirteen page properties that the report sets, one setter each.

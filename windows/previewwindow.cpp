@@ -1,15 +1,21 @@
 #include "windows/previewwindow.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <iterator>
 
 #include "base/apptitle.h"
@@ -17,6 +23,7 @@
 #include "base/files.h"
 #include "base/prompts.h"
 #include "base/trap.h"
+#include "report/printing.h"
 #include "windows/skin.h"
 #include "windows/viewport.h"
 
@@ -176,6 +183,44 @@ void PreviewWindow::buildControls() {
   connect(PushButton2, &QPushButton::clicked, this, &PreviewWindow::PushButton2_Click);
   connect(PushButton6, &QPushButton::clicked, this, &PreviewWindow::PushButton6_Click);
   connect(PushButton8, &QPushButton::clicked, this, &PreviewWindow::PushButton8_Click);
+  buildContextMenu();
+}
+
+void PreviewWindow::buildContextMenu() {
+  // Print, PDF and the picture: a context menu on the picture and its viewport, and shortcuts
+  // that work anywhere in the window.
+  auto makeAction = [this](const char* name, const QString& text, const QKeySequence& keys,
+                           void (PreviewWindow::*handler)()) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, handler);
+    addAction(action);
+    return action;
+  };
+  mnuPrint = makeAction("mnuPrint", QStringLiteral("Print\u2026"), QKeySequence::Print,
+                        &PreviewWindow::mnuPrint_Click);
+  mnuExportPdf = makeAction("mnuExportPdf", QStringLiteral("Export as PDF\u2026"),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+                            &PreviewWindow::mnuExportPdf_Click);
+  mnuCopyPicture = makeAction("mnuCopyPicture", QStringLiteral("Copy Picture"), QKeySequence::Copy,
+                              &PreviewWindow::mnuCopyPicture_Click);
+  ContextMenu = new QMenu(this);
+  ContextMenu->setObjectName(QStringLiteral("ContextMenu"));
+  ContextMenu->addActions({mnuPrint, mnuExportPdf, mnuCopyPicture});
+  for (QWidget* area : {static_cast<QWidget*>(Picture1), Picture2}) {
+    area->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(area, &QWidget::customContextMenuRequested, this,
+            [this, area](const QPoint& at) { ContextMenu->popup(area->mapToGlobal(at)); });
+  }
+  // From the keyboard: the Menu key and Shift+F10 open it over the viewport.
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this,
+            [this] { ContextMenu->popup(Picture2->mapToGlobal(Picture2->rect().center())); });
+  }
 }
 
 void PreviewWindow::Form_Load() {
@@ -492,7 +537,7 @@ void PreviewWindow::PushButton6_Click() {
   // nothing to save: the user is told so and asked for no file name.
   bool haveWorkbook = false;
   trap(106, [&] {
-    requireReportWorkbook(mExcelFile);
+    requireReportWorkbook(mExcelFile, QStringLiteral("save"));
     haveWorkbook = true;
     chosen = prompts().saveFileName(title, filter, initialName);
   });
@@ -515,4 +560,62 @@ void PreviewWindow::PushButton6_Click() {
   if (answer == msg::Yes) copied = trap(114, [&] { copyFile(mExcelFile, chosen); });
   // A failed copy has shown its error; "Done." would claim otherwise.
   if (copied) trap(116, [&] { MsgBox(QStringLiteral("Done.")); });
+}
+
+// --- Print, PDF and the picture ---
+
+void PreviewWindow::mnuPrint_Click() {
+  Trap trap{kModule, QStringLiteral("mnuPrint_Click")};
+  // The print dialog starts from the paper and orientation of the sheet's page set-up.
+  QPrinter printer(QPrinter::HighResolution);
+  bool ready = false;
+  trap(100, [&] {
+    printer.setPageLayout(report::reportPageLayout(mExcelFile));
+    printer.setFullPage(true);
+    ready = true;
+  });
+  if (!ready) return;
+  bool chosen = false;
+  trap(102, [&] { chosen = prompts().choosePrinter(printer); });
+  if (chosen) trap(104, [&] { report::printReport(mExcelFile, printer); });
+}
+
+void PreviewWindow::mnuExportPdf_Click() {
+  Trap trap{kModule, QStringLiteral("mnuExportPdf_Click")};
+  bool haveWorkbook = false;
+  trap(100, [&] {
+    requireReportWorkbook(mExcelFile, QStringLiteral("export"));
+    haveWorkbook = true;
+  });
+  if (!haveWorkbook) return;
+  QString chosen;
+  trap(102, [&] {
+    chosen = prompts().saveFileName(QStringLiteral("Export as PDF"),
+                                    QStringLiteral("PDF Files (*.pdf)|*.pdf|"), QString());
+  });
+  if (chosen.isEmpty()) return;
+  // A name without an extension gets ".pdf".
+  trap(104, [&] {
+    if (!chosen.section(QChar(u'/'), -1).contains(QChar(u'.'))) chosen += QStringLiteral(".pdf");
+  });
+  int answer = msg::Yes;
+  trap(106, [&] {
+    if (FileExists(chosen))
+      answer = MsgBox(
+          QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
+          msg::YesNo);
+  });
+  if (answer != msg::Yes) return;
+  const bool written = trap(
+      108, [&] { writeFileAtomically(chosen, report::reportPdf(mExcelFile), FileAccess::Usual); });
+  if (written) trap(110, [&] { MsgBox(QStringLiteral("Done.")); });
+}
+
+void PreviewWindow::mnuCopyPicture_Click() {
+  Trap trap{kModule, QStringLiteral("mnuCopyPicture_Click")};
+  trap(100, [&] {
+    requireReportWorkbook(mExcelFile, QStringLiteral("copy"));
+    if (Zoom_Ori->picture().isNull()) fail(QStringLiteral("There is no report picture to copy."));
+    QGuiApplication::clipboard()->setImage(Zoom_Ori->picture());
+  });
 }

@@ -10,7 +10,9 @@
 #include <optional>
 #include "windows/pointer.h"
 
+class QAction;
 class QGroupBox;
+class QMenu;
 class QPushButton;
 class QScrollBar;
 
@@ -84,6 +86,10 @@ class PreviewWindow : public QWidget {
   void PushButton2_Click();  // Zoom Out
   void PushButton6_Click();  // Save Results To Excel File
   void PushButton8_Click();  // < Back
+  // The context menu and its shortcuts.
+  void mnuPrint_Click();        // Print...
+  void mnuExportPdf_Click();    // Export as PDF...
+  void mnuCopyPicture_Click();  // Copy Picture
 
   // Viewport state, in twips.
   float zoom() const { return mZoom; }
@@ -105,6 +111,10 @@ class PreviewWindow : public QWidget {
   QPushButton* PushButton2 = nullptr;
   QPushButton* PushButton8 = nullptr;
   QPushButton* PushButton6 = nullptr;
+  QMenu* ContextMenu = nullptr;
+  QAction* mnuPrint = nullptr;
+  QAction* mnuExportPdf = nullptr;
+  QAction* mnuCopyPicture = nullptr;
 
  protected:
   bool event(QEvent* event) override;
@@ -115,6 +125,7 @@ class PreviewWindow : public QWidget {
 
  private:
   void buildControls();
+  void buildContextMenu();
   void RedrawImage();
   void SetZoom(float newZoom);
   void ChangeZoom(std::int16_t zoomOut);

@@ -64,6 +64,16 @@ struct TextItem {
   int flags;
 };
 
+// Where a range is painted: a picture's exact pixels, or a page's vectors. Coordinates are screen
+// pixels of the range at 100 %, its top-left grid line at the origin.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual void fillRect(int x, int y, int width, int height, const QColor& color) = 0;
+  virtual void border(const Segment& segment) = 0;
+  virtual void text(const TextItem& item) = 0;
+};
+
 // The text of a number as a column of `width` pixels shows it: a general number drops decimals
 // (or goes to the exponent form) to fit, other numbers turn into "###".
 QString fitNumber(double value, const QString& numberFormat, const QString& text,
@@ -100,7 +110,11 @@ class RangePainter {
       ys_.push_back(ys_.back() + geometry_.rowHeight(r));
   }
 
-  QImage paint();
+  // The picture's size: the range's columns and rows and the closing grid lines.
+  int width() const { return xs_.back() + 1; }
+  int height() const { return ys_.back() + 1; }
+  // Grid lines (when shown), fills, borders and text, in that order.
+  void paint(Canvas& canvas, bool gridlines);
 
  private:
   int colX(int col) const;
@@ -110,12 +124,11 @@ class RangePainter {
   bool isBlank(int row, int col) const;
   bool isFilled(int row, int col) const;
 
-  void paintGridlines(QPainter& p);
-  void paintFills(QPainter& p);
+  void paintGridlines(Canvas& canvas);
+  void paintFills(Canvas& canvas);
   void layoutText();
-  void eraseCrossedGridlines(QPainter& p);
-  void paintBorders(QImage& image);
-  void paintText(QPainter& p);
+  void eraseCrossedGridlines(Canvas& canvas);
+  void paintBorders(Canvas& canvas);
   void addText(CellRef at, const Cell& cell);
 
   const Workbook& book_;
@@ -186,16 +199,15 @@ bool RangePainter::isFilled(int row, int col) const {
   return formatAt(row, col).pattern != FillPattern::None;
 }
 
-void RangePainter::paintGridlines(QPainter& p) {
-  if (!ws_.window.showGridlines) return;
+void RangePainter::paintGridlines(Canvas& canvas) {
   const QColor grid = colorOf(kGridlineColor);
   const int width = xs_.back() + 1;
   const int height = ys_.back() + 1;
-  for (int x : xs_) p.fillRect(x, 0, 1, height, grid);
-  for (int y : ys_) p.fillRect(0, y, width, 1, grid);
+  for (int x : xs_) canvas.fillRect(x, 0, 1, height, grid);
+  for (int y : ys_) canvas.fillRect(0, y, width, 1, grid);
 }
 
-void RangePainter::paintFills(QPainter& p) {
+void RangePainter::paintFills(Canvas& canvas) {
   for (int r = range_.firstRow; r <= range_.lastRow; ++r) {
     for (int c = range_.firstCol; c <= range_.lastCol; ++c) {
       if (ws_.mergeAt({r, c})) continue;
@@ -204,7 +216,7 @@ void RangePainter::paintFills(QPainter& p) {
       const int x0 = colX(c), x1 = colX(c + 1), y0 = rowY(r), y1 = rowY(r + 1);
       if (x1 == x0 || y1 == y0) continue;
       // A fill covers the cell's grid lines too.
-      p.fillRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1, colorOf(book_.palette.rgb(f.fillColor)));
+      canvas.fillRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1, colorOf(book_.palette.rgb(f.fillColor)));
     }
   }
   for (const Range& m : ws_.merges()) {
@@ -213,9 +225,9 @@ void RangePainter::paintFills(QPainter& p) {
     const int y0 = rowY(m.firstRow), y1 = rowY(m.lastRow + 1);
     const CellFormat& f = formatAt(m.firstRow, m.firstCol);
     if (f.pattern != FillPattern::None)
-      p.fillRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1, colorOf(book_.palette.rgb(f.fillColor)));
+      canvas.fillRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1, colorOf(book_.palette.rgb(f.fillColor)));
     else  // one cell: no grid lines inside
-      p.fillRect(x0 + 1, y0 + 1, x1 - x0 - 1, y1 - y0 - 1, Qt::white);
+      canvas.fillRect(x0 + 1, y0 + 1, x1 - x0 - 1, y1 - y0 - 1, Qt::white);
   }
 }
 
@@ -325,60 +337,15 @@ void RangePainter::layoutText() {
   }
 }
 
-void RangePainter::eraseCrossedGridlines(QPainter& p) {
-  if (!ws_.window.showGridlines) return;
+void RangePainter::eraseCrossedGridlines(Canvas& canvas) {
   for (const Crossing& c : crossed_) {
     // Under a fill the grid line is already hidden.
     if (isFilled(c.row, c.col - 1) || isFilled(c.row, c.col)) continue;
-    p.fillRect(c.x, c.top, 1, c.bottom - c.top + 1, Qt::white);
+    canvas.fillRect(c.x, c.top, 1, c.bottom - c.top + 1, Qt::white);
   }
 }
 
-void drawSegment(QImage& image, const Segment& s) {
-  const int limit = (s.vertical ? image.width() : image.height()) - 1;
-  const int length = (s.vertical ? image.height() : image.width()) - 1;
-  auto dot = [&](int across, int along, const QColor& color) {
-    if (across < 0 || across > limit || along < 0 || along > length) return;
-    if (s.vertical)
-      image.setPixelColor(across, along, color);
-    else
-      image.setPixelColor(along, across, color);
-  };
-  auto line = [&](int across, int from, int to, int on, int off, const QColor& color) {
-    for (int a = from; a <= to; ++a)
-      if (off == 0 || (a - from) % (on + off) < on) dot(across, a, color);
-  };
-  switch (s.style) {
-    case LineStyle::None:
-      break;
-    case LineStyle::Hair:
-    case LineStyle::Dotted:
-      line(s.pos, s.from, s.to, 1, 1, s.color);
-      break;
-    case LineStyle::Dashed:
-      line(s.pos, s.from, s.to, 3, 1, s.color);
-      break;
-    case LineStyle::Medium: {
-      const int second = s.pos + 1 > limit ? s.pos - 1 : s.pos + 1;
-      line(s.pos, s.from, s.to + 1, 1, 0, s.color);
-      line(second, s.from, s.to + 1, 1, 0, s.color);
-      break;
-    }
-    case LineStyle::Thick:
-      for (int d = -1; d <= 1; ++d) line(s.pos + d, s.from - 1, s.to + 1, 1, 0, s.color);
-      break;
-    case LineStyle::Double:
-      line(s.pos - 1, s.from - 1, s.to + 1, 1, 0, s.color);
-      line(s.pos, s.from, s.to, 1, 0, Qt::white);
-      line(s.pos + 1, s.from - 1, s.to + 1, 1, 0, s.color);
-      break;
-    default:
-      line(s.pos, s.from, s.to, 1, 0, s.color);
-      break;
-  }
-}
-
-void RangePainter::paintBorders(QImage& image) {
+void RangePainter::paintBorders(Canvas& canvas) {
   std::vector<Segment> segments;
   auto stronger = [&](const Border& a, const Border& b) -> const Border& {
     return weight(b.style) > weight(a.style) ? b : a;
@@ -412,39 +379,176 @@ void RangePainter::paintBorders(QImage& image) {
   std::stable_sort(segments.begin(), segments.end(), [](const Segment& a, const Segment& b) {
     return weight(a.style) < weight(b.style);
   });
-  for (const Segment& s : segments) drawSegment(image, s);
+  for (const Segment& s : segments) canvas.border(s);
 }
 
-void RangePainter::paintText(QPainter& p) {
-  p.setRenderHint(QPainter::TextAntialiasing, true);
-  for (const TextItem& t : texts_) {
-    p.setClipRect(t.clip);
-    p.setFont(*t.font);
-    p.setPen(t.color);
-    p.drawText(t.box, t.flags, t.text);
+void RangePainter::paint(Canvas& canvas, bool gridlines) {
+  if (gridlines) paintGridlines(canvas);
+  paintFills(canvas);
+  layoutText();
+  if (gridlines) eraseCrossedGridlines(canvas);
+  paintBorders(canvas);
+  for (const TextItem& t : texts_) canvas.text(t);
+}
+
+// The picture a spreadsheet shows on screen: every pixel as the screen sets it.
+class PictureCanvas final : public Canvas {
+ public:
+  explicit PictureCanvas(QImage& image) : image_(image), painter_(&image) {
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
   }
-  p.setClipping(false);
+  void fillRect(int x, int y, int width, int height, const QColor& color) override {
+    painter_.fillRect(x, y, width, height, color);
+  }
+  void border(const Segment& segment) override { drawSegment(segment); }
+  void text(const TextItem& t) override {
+    painter_.setClipRect(t.clip);
+    painter_.setFont(*t.font);
+    painter_.setPen(t.color);
+    painter_.drawText(t.box, t.flags, t.text);
+    painter_.setClipping(false);
+  }
+
+ private:
+  // A run of pixels along the segment's line, `across` pixels off it, with `on` pixels set and
+  // `off` left in turn (off 0: a solid run).
+  void run(const Segment& s, int across, int from, int to, int on, int off, const QColor& color);
+  void drawSegment(const Segment& s);
+
+  QImage& image_;
+  QPainter painter_;
+};
+
+void PictureCanvas::run(const Segment& s, int across, int from, int to, int on, int off,
+                        const QColor& color) {
+  const int acrossLimit = (s.vertical ? image_.width() : image_.height()) - 1;
+  const int alongLimit = (s.vertical ? image_.height() : image_.width()) - 1;
+  if (across < 0 || across > acrossLimit) return;
+  from = std::max(from, 0);
+  to = std::min(to, alongLimit);
+  const int period = off == 0 ? to - from + 1 : on + off;
+  for (int a = from; a <= to; a += period) {
+    const int length = std::min(off == 0 ? period : on, to - a + 1);
+    if (s.vertical)
+      painter_.fillRect(across, a, 1, length, color);
+    else
+      painter_.fillRect(a, across, length, 1, color);
+  }
 }
 
-QImage RangePainter::paint() {
-  const qint64 width = xs_.back() + 1;
-  const qint64 height = ys_.back() + 1;
+void PictureCanvas::drawSegment(const Segment& s) {
+  const int limit = (s.vertical ? image_.width() : image_.height()) - 1;
+  switch (s.style) {
+    case LineStyle::None:
+      break;
+    case LineStyle::Hair:
+    case LineStyle::Dotted:
+      run(s, s.pos, s.from, s.to, 1, 1, s.color);
+      break;
+    case LineStyle::Dashed:
+      run(s, s.pos, s.from, s.to, 3, 1, s.color);
+      break;
+    case LineStyle::Medium: {
+      const int second = s.pos + 1 > limit ? s.pos - 1 : s.pos + 1;
+      run(s, s.pos, s.from, s.to + 1, 1, 0, s.color);
+      run(s, second, s.from, s.to + 1, 1, 0, s.color);
+      break;
+    }
+    case LineStyle::Thick:
+      for (int d = -1; d <= 1; ++d) run(s, s.pos + d, s.from - 1, s.to + 1, 1, 0, s.color);
+      break;
+    case LineStyle::Double:
+      run(s, s.pos - 1, s.from - 1, s.to + 1, 1, 0, s.color);
+      run(s, s.pos, s.from, s.to, 1, 0, Qt::white);
+      run(s, s.pos + 1, s.from - 1, s.to + 1, 1, 0, s.color);
+      break;
+    default:
+      run(s, s.pos, s.from, s.to, 1, 0, s.color);
+      break;
+  }
+}
+
+// A page: fills and grid lines as rectangles, borders as lines of their printed widths in
+// points, text as text. `pointsPerPixel` is the printed size of one screen pixel.
+class VectorCanvas final : public Canvas {
+ public:
+  VectorCanvas(QPainter& painter, double pointsPerPixel)
+      : painter_(painter), pointsPerPixel_(pointsPerPixel) {}
+  void fillRect(int x, int y, int width, int height, const QColor& color) override {
+    painter_.fillRect(QRectF(x, y, width, height), color);
+  }
+  void border(const Segment& s) override;
+  void text(const TextItem& t) override {
+    painter_.save();
+    painter_.setClipRect(t.clip, Qt::IntersectClip);
+    // Letters as the cell holds them, with no ligatures, so that the page's text is the cell's.
+    QFont font = *t.font;
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    painter_.setFont(font);
+    painter_.setPen(t.color);
+    painter_.drawText(t.box, t.flags, t.text);
+    painter_.restore();
+  }
+
+ private:
+  void line(const Segment& s, double offsetPoints, double widthPoints, const QColor& color,
+            const QVector<qreal>& dashes = {});
+
+  QPainter& painter_;
+  double pointsPerPixel_;
+};
+
+void VectorCanvas::line(const Segment& s, double offsetPoints, double widthPoints,
+                        const QColor& color, const QVector<qreal>& dashes) {
+  QPen pen(color, widthPoints / pointsPerPixel_, Qt::SolidLine, Qt::FlatCap);
+  if (!dashes.isEmpty()) pen.setDashPattern(dashes);
+  painter_.setPen(pen);
+  // The line runs along the middle of its grid line's pixel, over the whole edge.
+  const double across = s.pos + 0.5 + offsetPoints / pointsPerPixel_;
+  if (s.vertical)
+    painter_.drawLine(QPointF(across, s.from), QPointF(across, s.to + 1));
+  else
+    painter_.drawLine(QPointF(s.from, across), QPointF(s.to + 1, across));
+}
+
+void VectorCanvas::border(const Segment& s) {
+  switch (s.style) {
+    case LineStyle::None:
+      break;
+    case LineStyle::Hair:
+      line(s, 0, 0.25, s.color);
+      break;
+    case LineStyle::Dotted:
+      line(s, 0, 0.75, s.color, {1, 1});
+      break;
+    case LineStyle::Dashed:
+      line(s, 0, 0.75, s.color, {3, 1});
+      break;
+    case LineStyle::Medium:
+      line(s, 0, 1.5, s.color);
+      break;
+    case LineStyle::Thick:
+      line(s, 0, 2.25, s.color);
+      break;
+    case LineStyle::Double:
+      line(s, -0.75, 0.5, s.color);
+      line(s, 0.75, 0.5, s.color);
+      break;
+    default:
+      line(s, 0, 0.75, s.color);
+      break;
+  }
+}
+
+QImage paintPicture(RangePainter& painter, bool gridlines) {
+  const qint64 width = painter.width();
+  const qint64 height = painter.height();
   if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
     throw Error("The range is too large to be copied as a picture.");
   QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
   image.fill(Qt::white);
-  {
-    QPainter p(&image);
-    paintGridlines(p);
-    paintFills(p);
-    layoutText();
-    eraseCrossedGridlines(p);
-  }
-  paintBorders(image);
-  {
-    QPainter p(&image);
-    paintText(p);
-  }
+  PictureCanvas canvas(image);
+  painter.paint(canvas, gridlines);
   return image;
 }
 
@@ -455,7 +559,18 @@ QImage paintRange(const Workbook& book, int sheetIndex, const Range& range) {
       range.lastCol >= kMaxColumns || range.lastRow < range.firstRow ||
       range.lastCol < range.firstCol)
     throw Error("The range is not on the sheet.");
-  return RangePainter(book, sheetIndex, range).paint();
+  RangePainter painter(book, sheetIndex, range);
+  return paintPicture(painter, book.sheet(sheetIndex).window.showGridlines);
+}
+
+void paintRangeOnPage(QPainter& painter, const Workbook& book, int sheetIndex, const Range& range,
+                      double pointsPerPixel, bool gridlines) {
+  if (range.firstRow < 0 || range.firstCol < 0 || range.lastRow >= kMaxRows ||
+      range.lastCol >= kMaxColumns || range.lastRow < range.firstRow ||
+      range.lastCol < range.firstCol)
+    throw Error("The range is not on the sheet.");
+  VectorCanvas canvas(painter, pointsPerPixel);
+  RangePainter(book, sheetIndex, range).paint(canvas, gridlines);
 }
 
 QString shownText(const Workbook& book, int sheetIndex, CellRef at) {

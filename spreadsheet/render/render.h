@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+class QPainter;
+
 #include "spreadsheet/model/geometry.h"
 
 namespace sheet {
@@ -16,6 +18,14 @@ class Workbook;
 // extra pixel holding the grid line that closes the range at the right and at the bottom.
 // Format_RGB32. Throws Error for a range too large for one picture.
 QImage paintRange(const Workbook& book, int sheetIndex, const Range& range);
+
+// Paints the range as a printed page shows it: the painter's units are the range's screen pixels
+// at 100 %, with its top-left grid line at the origin, and `pointsPerPixel` says how large one
+// of them is printed. Fills and grid lines (only when `gridlines`) are rectangles, borders
+// lines of their printed widths and dash patterns in points, and text is text in the cells'
+// fonts: nothing is painted as a picture. The same layout as paintRange's.
+void paintRangeOnPage(QPainter& painter, const Workbook& book, int sheetIndex, const Range& range,
+                      double pointsPerPixel, bool gridlines);
 
 // The text a cell shows in its column (or merged area) at 100 %: its value in its number
 // format, with a number that is too wide shortened ("0.333") or shown as "###".

@@ -91,6 +91,15 @@ class FakeHost final : public report::Host {
       host.record(QStringLiteral("CopyPicture"));
       return host.log_.picture;
     }
+    QPageLayout pageLayout() override {
+      host.record(QStringLiteral("PageLayout"));
+      return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF());
+    }
+    void printOut(QPagedPaintDevice&, bool) override { host.record(QStringLiteral("PrintOut")); }
+    QByteArray exportAsPdf() override {
+      host.record(QStringLiteral("ExportAsFixedFormat"));
+      return QByteArrayLiteral("%PDF-1.4 fake");
+    }
     FakeHost& host;
   };
   struct Book final : report::HostWorkbook {

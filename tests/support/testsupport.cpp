@@ -1,6 +1,8 @@
 #include "tests/support/testsupport.h"
 
 #include "base/files.h"
+
+#include <QPrinter>
 #include "spreadsheet/biff/workbookio.h"
 
 #include <QProcess>
@@ -87,4 +89,12 @@ QString describeValue(const sheet::Value& v) {
 
 void saveWorkbookFile(const sheet::Workbook& book, const QString& path) {
   writeFileAtomically(path, sheet::writeWorkbookBytes(book), FileAccess::Usual);
+}
+
+bool FakePrompts::choosePrinter(QPrinter& printer) {
+  ++printDialogs;
+  if (printTo.isEmpty()) return false;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(printTo);
+  return true;
 }

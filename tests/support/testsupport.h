@@ -27,6 +27,8 @@ class FakePrompts final : public Prompts {
   int message(const QString& text, int style, const QString& title) override;
   QString saveFileName(const QString& title, const QString& filter,
                        const QString& initialName) override;
+  // Answers from `printTo`: a PDF file the printer then writes to; none (empty) cancels.
+  bool choosePrinter(QPrinter& printer) override;
 
   std::deque<int> answers;        // msg::Yes / msg::No for Yes/No boxes
   std::deque<QString> savePaths;  // paths the save dialog returns ("" = cancelled)
@@ -34,6 +36,8 @@ class FakePrompts final : public Prompts {
   QStringList saveDialogTitles;
   QStringList saveDialogFilters;
   QStringList saveDialogInitialNames;
+  QString printTo;
+  int printDialogs = 0;
 
   QStringList texts() const;
   // Messages titled "Application Error".

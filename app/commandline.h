@@ -1,0 +1,25 @@
+#pragma once
+// The command line: `tinselwick --pdf FILE` or `--xls FILE` makes the report from the stored
+// lists, through the same report run as "Start Creating Template", and writes it to FILE with no
+// window; `--help` and `--version` as usual.
+#include <QString>
+
+class QCoreApplication;
+
+struct CommandLine {
+  enum class Output { None, Pdf, Xls };
+  Output output = Output::None;
+  QString file;
+};
+
+// True when the arguments ask for no window (report files, help, version): the program then
+// runs on the offscreen platform and needs no display.
+bool runsWithoutWindows(int argc, char* argv[]);
+// Keeps the toolkit's notes and warnings off standard error (its errors still show there).
+void quietToolkit();
+// Parses the arguments of the running application; prints help, the version or a usage error
+// and ends the process as QCommandLineParser does.
+CommandLine parseCommandLine(const QCoreApplication& app);
+// Makes the report and writes it to the file. Failures go to standard error, each as the
+// windows would show it; returns the exit status (0 when the file was written).
+int writeReportFile(const CommandLine& command);

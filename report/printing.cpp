@@ -1,0 +1,41 @@
+#include "report/printing.h"
+
+#include "base/files.h"
+#include "report/host.h"
+
+namespace report {
+
+namespace {
+
+// Opens the workbook in a host of its own and hands its active sheet to `use`.
+template <typename Use>
+auto withReportSheet(const QString& workbookPath, const QString& purpose, Use&& use) {
+  requireReportWorkbook(workbookPath, purpose);
+  std::unique_ptr<Host> host = createHost();
+  HostWorkbook& book = host->openWorkbook(workbookPath);
+  auto result = use(book.activeSheet());
+  book.close();
+  host->quit();
+  return result;
+}
+
+}  // namespace
+
+QPageLayout reportPageLayout(const QString& workbookPath) {
+  return withReportSheet(workbookPath, QStringLiteral("print"),
+                         [](HostSheet& sheet) { return sheet.pageLayout(); });
+}
+
+QByteArray reportPdf(const QString& workbookPath) {
+  return withReportSheet(workbookPath, QStringLiteral("export"),
+                         [](HostSheet& sheet) { return sheet.exportAsPdf(); });
+}
+
+void printReport(const QString& workbookPath, QPagedPaintDevice& device) {
+  withReportSheet(workbookPath, QStringLiteral("print"), [&device](HostSheet& sheet) {
+    sheet.printOut(device, false);
+    return true;
+  });
+}
+
+}  // namespace report

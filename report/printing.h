@@ -1,0 +1,19 @@
+#pragma once
+// The report's pages from the report workbook on disk, read back through a spreadsheet host: so
+// what is printed or exported is exactly what "Save Results To Excel File" saves.
+#include <QByteArray>
+#include <QPageLayout>
+#include <QString>
+
+class QPagedPaintDevice;
+
+namespace report {
+
+// The paper and orientation of the report sheet's page set-up.
+QPageLayout reportPageLayout(const QString& workbookPath);
+// The report sheet's pages as a PDF document.
+QByteArray reportPdf(const QString& workbookPath);
+// Prints the report sheet's pages on the device, on the paper the device has.
+void printReport(const QString& workbookPath, QPagedPaintDevice& device);
+
+}  // namespace report
