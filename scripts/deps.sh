@@ -9,9 +9,9 @@ packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev libqt6
 # Packages for the tests (independent workbook readers, benchmarks, the virtual screen).
 if [ "${1:-}" = "--test" ]; then
   packages+=(python3 python3-xlrd libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
-             desktop-file-utils appstream)
+             desktop-file-utils appstream poppler-utils)
   if [ "${CI:-}" = "true" ] || [ "${TINSEL_WITH_LIBREOFFICE:-}" = "1" ]; then
-    packages+=(libreoffice-calc-nogui poppler-utils)
+    packages+=(libreoffice-calc-nogui)
   fi
 fi
 

@@ -2,7 +2,9 @@
 // "< Back" and closing.
 #include <unistd.h>
 #include <QBuffer>
+#include <QClipboard>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -12,12 +14,13 @@
 #include "base/apptitle.h"
 #include "base/files.h"
 #include "base/settings.h"
+#include "report/reporttemplate.h"
 #include "tests/support/testsupport.h"
 #include "windows/previewwindow.h"
 
 namespace {
 
-struct FakeHost final : PreviewHost {
+struct FakePreviewHost final : PreviewHost {
   void showMainWindow() override { calls << QStringLiteral("show"); }
   void storeAllLists() override { calls << QStringLiteral("store"); }
   void endProgram() override { calls << QStringLiteral("end"); }
@@ -92,6 +95,9 @@ class TestPreviewWindow : public QObject {
   void damagedCursorFile();
   void save_data();
   void save();
+  void exportAsPdf_data();
+  void exportAsPdf();
+  void printAndCopyPicture();
   void saveTwiceAsksSecondTime();
   void back();
   void closing();
@@ -104,7 +110,7 @@ class TestPreviewWindow : public QObject {
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<FakePrompts> prompts_;
   std::unique_ptr<PreviewWindow> form_;
-  FakeHost host_;
+  FakePreviewHost host_;
 };
 
 void TestPreviewWindow::init() {
@@ -753,6 +759,82 @@ void TestPreviewWindow::windowShowsViewport() {
   form->HScroll1->setValue(0);
   // Kept for a look at the window.
   form->grab().save(temporaryFolder() + QStringLiteral("/form2.png"));
+}
+
+void TestPreviewWindow::exportAsPdf_data() {
+  QTest::addColumn<QString>("typed");      // in the save dialog; "" = cancelled
+  QTest::addColumn<bool>("existing");      // a file with the final name is there first
+  QTest::addColumn<int>("answer");         // to the overwrite question
+  QTest::addColumn<bool>("workbook");      // the preview holds a report workbook
+  QTest::addColumn<QStringList>("texts");  // messages shown
+  QTest::newRow(".pdf added") << "report" << false << 0 << true << QStringList{"Done."};
+  QTest::newRow("own extension") << "report.pdf" << false << 0 << true << QStringList{"Done."};
+  QTest::newRow("overwrite, Yes") << "report.pdf" << true << int(msg::Yes) << true
+                                  << QStringList{"overwrite", "Done."};
+  QTest::newRow("overwrite, No") << "report.pdf" << true << int(msg::No) << true
+                                 << QStringList{"overwrite"};
+  QTest::newRow("cancelled") << "" << false << 0 << true << QStringList{};
+  QTest::newRow("no report workbook") << "report.pdf" << false << 0 << false
+                                      << QStringList{"There is no report workbook to export"};
+}
+
+void TestPreviewWindow::exportAsPdf() {
+  QFETCH(QString, typed);
+  QFETCH(bool, existing);
+  QFETCH(int, answer);
+  QFETCH(bool, workbook);
+  QFETCH(QStringList, texts);
+  PreviewWindow* form = shownForm(QImage(40, 30, QImage::Format_RGB32));
+  QVERIFY(form);
+  sheet::Workbook book = reporttemplate::build();
+  book.isTemplate = false;
+  if (workbook) saveWorkbookFile(book, form->mExcelFile);
+  const QString target = dir_->filePath("report.pdf");
+  if (existing) writeFile(target, "old");
+  prompts_->savePaths.push_back(typed.isEmpty() ? QString() : dir_->filePath(typed));
+  if (answer) prompts_->answers.push_back(answer);
+
+  QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+
+  QCOMPARE(prompts_->saveDialogTitles, workbook ? QStringList{"Export as PDF"} : QStringList{});
+  if (workbook) QCOMPARE(prompts_->saveDialogFilters, QStringList{"PDF Files (*.pdf)|*.pdf|"});
+  QCOMPARE(prompts_->messages.size(), texts.size());
+  for (int i = 0; i < texts.size(); ++i) {
+    if (texts[i] == QLatin1String("overwrite"))
+      QCOMPARE(prompts_->messages[i].text, "Are you sure you wish to overwrite " + target + " ?");
+    else
+      QVERIFY2(prompts_->messages[i].text.startsWith(texts[i]) ||
+                   prompts_->messages[i].text.contains(texts[i]),
+               qPrintable(prompts_->messages[i].text));
+  }
+  const bool written = texts.contains(QStringLiteral("Done."));
+  QCOMPARE(readAll(target).startsWith("%PDF"), written);
+  if (existing && !written) QCOMPARE(readAll(target), QByteArray("old"));
+}
+
+void TestPreviewWindow::printAndCopyPicture() {
+  QImage picture(40, 30, QImage::Format_RGB32);
+  picture.fill(Qt::green);
+  PreviewWindow* form = shownForm(picture);
+  QVERIFY(form);
+  QCOMPARE(form->ContextMenu->actions().size(), 3);
+  // Without a report workbook each action says so and does nothing else.
+  form->mnuPrint_Click();
+  form->mnuCopyPicture_Click();
+  QCOMPARE(prompts_->errors().size(), 2);
+  QCOMPARE(prompts_->printDialogs, 0);
+  prompts_->clear();
+
+  sheet::Workbook book = reporttemplate::build();
+  book.isTemplate = false;
+  saveWorkbookFile(book, form->mExcelFile);
+  prompts_->printTo = dir_->filePath("printed.pdf");
+  QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier);
+  QCOMPARE(prompts_->printDialogs, 1);
+  QVERIFY(readAll(prompts_->printTo).startsWith("%PDF"));
+  QTest::keyClick(form, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(QGuiApplication::clipboard()->image(), picture);
+  QVERIFY(prompts_->messages.isEmpty());
 }
 
 QTEST_MAIN(TestPreviewWindow)
