@@ -24,6 +24,7 @@ class FileHandOver final : public report::ReportWindows {
   void setPreviewWorkbook(const QString& path) override { workbook = path; }
   void showPreview() override {}
   void hideMain() override {}
+  bool wantsPicture() const override { return false; }
   QString workbook;
 };
 
@@ -69,12 +70,12 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
   CommandLine command;
   if (parser.isSet(pdf) && parser.isSet(xls)) {
     std::fputs("tinselwick: give either --pdf or --xls, not both.\n", stderr);
-    std::exit(2);
+    std::exit(1);
   }
   if (!parser.positionalArguments().isEmpty()) {
     std::fprintf(stderr, "tinselwick: unexpected argument '%s'.\n",
                  qPrintable(parser.positionalArguments().first()));
-    std::exit(2);
+    std::exit(1);
   }
   if (parser.isSet(pdf)) command = {CommandLine::Output::Pdf, parser.value(pdf)};
   if (parser.isSet(xls)) command = {CommandLine::Output::Xls, parser.value(xls)};

@@ -49,7 +49,10 @@ void writeBeside(const QString& path, FileAccess access, Fill&& fill) {
     ::umask(mask);
     mode = 0666 & ~mask;
   }
-  if (::fchmod(out.handle(), mode) != 0 || ::fsync(out.handle()) != 0)
+  if (::fchmod(out.handle(), mode) != 0) throw FileWriteError(path, systemError(errno));
+  // A file the user keeps reaches the disk before it replaces the old one; the program's own
+  // temporary files do not outlive the run and are not waited for.
+  if (access == FileAccess::Usual && ::fsync(out.handle()) != 0)
     throw FileWriteError(path, systemError(errno));
   out.close();
   if (::rename(QFile::encodeName(out.fileName()).constData(),

@@ -31,7 +31,8 @@ QString temporaryFolder();
 std::optional<QByteArray> readFile(const QString& path, qint64 limit, QString& why);
 
 // Who may read a file the program writes: the usual mode for new files (the umask decides), or
-// its owner alone (the program's own temporary files, which hold the user's lists).
+// its owner alone (the program's own temporary files, which hold the user's lists; they do not
+// outlive the run, so they are not synced to the disk).
 enum class FileAccess { Usual, OwnerOnly };
 
 // A write that failed; what() is "'<path>' cannot be written: <reason>".
@@ -44,10 +45,11 @@ class FileWriteError : public Failure {
   QString reason_;
 };
 
-// Writes `bytes` as the whole file at `path`: a new file beside the target, flushed and synced,
-// renamed over it, so a reader never sees half a file and a failure leaves the old one as it
-// was. A target that exists and is not a regular file is refused; a link at the target is
-// replaced, never followed. Throws Failure (FileWriteError when the writing itself fails).
+// Writes `bytes` as the whole file at `path`: a new file beside the target, flushed and synced
+// (but for OwnerOnly temporary files), renamed over it, so a reader never sees half a file and a
+// failure leaves the old one as it was. A target that exists and is not a regular file is refused;
+// a link at the target is replaced, never followed. Throws Failure (FileWriteError when the writing
+// itself fails).
 void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAccess access);
 
 // Copies `source` byte for byte to `target` as writeFileAtomically writes. The source must be a

@@ -55,12 +55,19 @@ class EngineWorkbook final : public HostWorkbook {
     return *std::next(sheets_.begin(), index);
   }
   sheet::Workbook& model() { return model_; }
+  // Typed cells recalculate the workbook once, before anything reads its values.
+  void cellsTyped() { stale_ = true; }
+  void settle() {
+    if (stale_) sheet::recalculate(model_);
+    stale_ = false;
+  }
   sheet::Worksheet& activeModelSheet() { return model_.sheet(model_.activeSheet); }
 
  private:
   EngineHost& host_;
   sheet::Workbook model_;
   std::list<EngineSheet> sheets_;
+  bool stale_ = false;
 };
 
 class EnginePageSetup final : public HostPageSetup {
@@ -159,7 +166,8 @@ class EngineHost final : public Host {
   void setActiveCellFormulaR1C1(const QString& text) override {
     EngineWorkbook& book = active();
     sheet::enterTyped(book.model(), book.model().activeSheet,
-                      book.activeModelSheet().window.activeCell, text);
+                      book.activeModelSheet().window.activeCell, text, sheet::Recalculation::Later);
+    book.cellsTyped();
   }
   HostPageSetup& activeSheetPageSetup() override { return active(), pageSetup_; }
 
@@ -231,6 +239,7 @@ void EngineSheet::select() {
   wb.activeSheet = index_;
 }
 void EngineSheet::autoFitAllColumns() {
+  book_.settle();
   sheet::autoFitColumns(book_.model(), index_);
 }
 UsedRange EngineSheet::usedRange() {
@@ -238,6 +247,7 @@ UsedRange EngineSheet::usedRange() {
   return {r.firstRow + 1, r.firstCol + 1, r.rows(), r.cols()};
 }
 QImage EngineSheet::copyUsedRangePicture() {
+  book_.settle();
   return sheet::paintRange(book_.model(), index_, model().usedRange());
 }
 
@@ -245,9 +255,11 @@ QPageLayout EngineSheet::pageLayout() {
   return sheet::printLayout(book_.model(), index_).pageLayout();
 }
 void EngineSheet::printOut(QPagedPaintDevice& device, bool sheetPaper) {
+  book_.settle();
   sheet::printSheet(book_.model(), index_, device, sheetPaper);
 }
 QByteArray EngineSheet::exportAsPdf() {
+  book_.settle();
   QByteArray pdf;
   QBuffer buffer(&pdf);
   buffer.open(QIODevice::WriteOnly);
@@ -263,6 +275,7 @@ QByteArray EngineSheet::exportAsPdf() {
 void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
   if (fileFormat != kFormatExcel8 && fileFormat != kFormatNormal)
     fail(QStringLiteral("SaveAs failed: file format %1 is not supported.").arg(fileFormat));
+  settle();
   model_.isTemplate = false;  // saved as a workbook, not as a template
   // The workbook the report run saves holds the user's lists: it is its owner's alone.
   const QByteArray bytes = sheet::writeWorkbookBytes(model_);

@@ -145,6 +145,9 @@ void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
   trap(112, [&] {
     if (picture.isNull()) fail(QStringLiteral("The host gave no picture of the sheet."));
     QByteArray bitmap;
+    // Room for the whole bitmap at once (rows of 24-bit pixels padded to 4 bytes, and headers):
+    // growing the buffer as the writer goes would copy it again and again.
+    bitmap.reserve(qsizetype(picture.height()) * ((picture.width() * 3 + 3) & ~3) + 1024);
     QBuffer buffer(&bitmap);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "BMP");
@@ -243,28 +246,31 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
     ExcelApp.reset();
   });
 
-  std::unique_ptr<Host> second;
-  trap(184, [&] {
-    second = createHost();
-    second->openWorkbook(ReportWorkbookPath);
-  });
-  auto secondHost = [&]() -> Host& { return second ? *second : missingHost; };
-  trap(186, [&] { windows.setMainPointerBusy(true); });
-  HostWorkbook* secondBook = nullptr;
-  trap(188, [&] { secondBook = &secondHost().workbook(secondHost().workbookCount()); });
   const QString picturePath = temporaryPath(QStringLiteral("temp.bmp"));
-  trap(190, [&] {
-    if (!secondBook) fail(QStringLiteral("The report workbook is not open."));
-    saveCellsActivesheet(*secondBook, picturePath);
-  });
-  trap(192, [&] { secondHost().setDisplayAlerts(false); });
-  trap(194, [&] {
-    if (!secondBook) fail(QStringLiteral("The report workbook is not open."));
-    secondBook->close();
-  });
-  trap(196, [&] { secondHost().quit(); });
-  trap(198, [&] { windows.setMainPointerBusy(false); });
-  trap(200, [&] { windows.setPreviewPicture(loadPictureByContent(picturePath)); });
+  // The picture of the sheet, for the preview; a run without windows has no use for it.
+  if (windows.wantsPicture()) {
+    std::unique_ptr<Host> second;
+    trap(184, [&] {
+      second = createHost();
+      second->openWorkbook(ReportWorkbookPath);
+    });
+    auto secondHost = [&]() -> Host& { return second ? *second : missingHost; };
+    trap(186, [&] { windows.setMainPointerBusy(true); });
+    HostWorkbook* secondBook = nullptr;
+    trap(188, [&] { secondBook = &secondHost().workbook(secondHost().workbookCount()); });
+    trap(190, [&] {
+      if (!secondBook) fail(QStringLiteral("The report workbook is not open."));
+      saveCellsActivesheet(*secondBook, picturePath);
+    });
+    trap(192, [&] { secondHost().setDisplayAlerts(false); });
+    trap(194, [&] {
+      if (!secondBook) fail(QStringLiteral("The report workbook is not open."));
+      secondBook->close();
+    });
+    trap(196, [&] { secondHost().quit(); });
+    trap(198, [&] { windows.setMainPointerBusy(false); });
+    trap(200, [&] { windows.setPreviewPicture(loadPictureByContent(picturePath)); });
+  }
   trap(202, [&] { windows.setPreviewWorkbook(ReportWorkbookPath); });
   trap(204, [&] { windows.showPreview(); });
   trap(206, [&] { windows.hideMain(); });

@@ -21,6 +21,8 @@ class ReportWindows {
   virtual void setPreviewWorkbook(const QString& path) = 0;
   virtual void showPreview() = 0;
   virtual void hideMain() = 0;
+  // Whether the run makes the picture of the sheet (steps 184..200): not when no window shows it.
+  virtual bool wantsPicture() const { return true; }
 };
 
 // The whole run (steps 100..210) over the gift book's four lists; failures are shown step by

@@ -50,10 +50,15 @@ Value evaluate(const Workbook& book, int sheetIndex, CellRef host, const Formula
 // Circular references give 0, as a spreadsheet shows them.
 void recalculate(Workbook& book);
 
+// When typed input recalculates the workbook: at once, or later, by the caller, before any value
+// is read (many cells typed in a row need one recalculation only).
+enum class Recalculation { Now, Later };
+
 // Puts `text` into a cell as if the user had typed it (FormulaR1C1): numbers, currency,
 // percent, booleans, apostrophe text, "=" formulas in R1C1 notation, plain text; sets the number
 // format a spreadsheet sets for currency and percent; recalculates. Throws FormulaError for a
 // formula that does not parse and Error for a text over 32,767 characters.
-void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text);
+void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text,
+                Recalculation recalculation = Recalculation::Now);
 
 }  // namespace sheet

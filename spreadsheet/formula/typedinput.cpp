@@ -24,7 +24,8 @@ void applyNumberFormat(Workbook& book, Cell& cell, const TypedNumber& n) {
 
 }  // namespace
 
-void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text) {
+void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text,
+                Recalculation recalculation) {
   if (text.size() > kMaxCellText) {
     throw Error("The text is longer than the 32,767 characters a cell can hold.");
   }
@@ -40,7 +41,7 @@ void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text)
         c.formula.reset();
       }
     }
-    recalculate(book);
+    if (recalculation == Recalculation::Now) recalculate(book);
     return;
   }
 
@@ -76,7 +77,7 @@ void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text)
       cell.value = text;
     }
   }
-  recalculate(book);
+  if (recalculation == Recalculation::Now) recalculate(book);
 }
 
 }  // namespace sheet
