@@ -6,6 +6,10 @@ set -euo pipefail
 # Packages for building and running the program.
 packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
           fonts-liberation2 fonts-crosextra-carlito)
+# Packages for making the Debian package (dpkg-shlibdeps finds the libraries it needs).
+if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--test" ]; then
+  packages+=(dpkg-dev file)
+fi
 # Packages for the tests (independent workbook readers, benchmarks, the virtual screen).
 if [ "${1:-}" = "--test" ]; then
   packages+=(python3 python3-xlrd libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
