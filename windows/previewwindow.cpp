@@ -524,6 +524,17 @@ void PreviewWindow::PushButton8_Click() {
 
 // --- Saving ---
 
+namespace {
+
+// Asks before a file the user chose is replaced; returns the button pressed.
+int askOverwrite(const QString& chosen) {
+  return MsgBox(
+      QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
+      msg::YesNo);
+}
+
+}  // namespace
+
 void PreviewWindow::PushButton6_Click() {
   Trap trap{kModule, QStringLiteral("PushButton6_Click")};
   QString initialName;
@@ -547,11 +558,7 @@ void PreviewWindow::PushButton6_Click() {
     bool exists = true;
     trap(108, [&] { exists = FileExists(chosen); });
     if (exists) {
-      trap(110, [&] {
-        answer = MsgBox(
-            QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
-            msg::YesNo);
-      });
+      trap(110, [&] { answer = askOverwrite(chosen); });
     } else {
       trap(112, [&] { answer = msg::Yes; });
     }
@@ -600,10 +607,7 @@ void PreviewWindow::mnuExportPdf_Click() {
   });
   int answer = msg::Yes;
   trap(106, [&] {
-    if (FileExists(chosen))
-      answer = MsgBox(
-          QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
-          msg::YesNo);
+    if (FileExists(chosen)) answer = askOverwrite(chosen);
   });
   if (answer != msg::Yes) return;
   const bool written = trap(
