@@ -479,13 +479,23 @@ class VectorCanvas final : public Canvas {
   }
   void border(const Segment& s) override;
   void text(const TextItem& t) override {
-    painter_.save();
-    painter_.setClipRect(t.clip, Qt::IntersectClip);
     // Letters as the cell holds them, with no ligatures, so that the page's text is the cell's.
     QFont font = *t.font;
     font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
     painter_.setFont(font);
     painter_.setPen(t.color);
+    // A clip costs a page a new graphics state: a line of text that stays inside its cell goes
+    // without (a font's line height holds some room above the tallest letters).
+    const QFontMetricsF metrics(font);
+    const bool inside = !(t.flags & Qt::TextWordWrap) && t.clip.contains(t.box) &&
+                        metrics.height() <= t.clip.height() + 2 &&
+                        metrics.horizontalAdvance(t.text) <= t.box.width();
+    if (inside) {
+      painter_.drawText(t.box, t.flags | Qt::TextDontClip, t.text);
+      return;
+    }
+    painter_.save();
+    painter_.setClipRect(t.clip, Qt::IntersectClip);
     painter_.drawText(t.box, t.flags, t.text);
     painter_.restore();
   }
