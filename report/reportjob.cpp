@@ -86,14 +86,6 @@ QByteArray templateBytes() {
   return resource.readAll();
 }
 
-void WriteBytesToFile(const QByteArray& bytes, const QString& path) {
-  writeFileAtomically(path, bytes, FileAccess::OwnerOnly);
-}
-
-bool claimReportName(const QString& path) {
-  return createFileExclusively(path);
-}
-
 QString LocalDecimalSeparator() {
   const QString half = QLocale().toString(0.5).trimmed();
   return half.size() >= 2 ? half.mid(1, 1) : QStringLiteral(".");
@@ -154,7 +146,7 @@ void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
     if (!writer.write(picture))
       fail(QStringLiteral("The picture of the sheet cannot be stored: %1")
                .arg(writer.errorString()));
-    WriteBytesToFile(bitmap, path);
+    writeFileAtomically(path, bitmap, FileAccess::OwnerOnly);
   });
 }
 
@@ -178,7 +170,10 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
   trap(112, [&] { excel().setCursor(kCursorWait); });
   QByteArray bytes;
   trap(114, [&] { bytes = templateBytes(); });
-  trap(116, [&] { WriteBytesToFile(bytes, temporaryPath(QStringLiteral("template.xlt"))); });
+  trap(116, [&] {
+    writeFileAtomically(temporaryPath(QStringLiteral("template.xlt")), bytes,
+                        FileAccess::OwnerOnly);
+  });
   trap(118,
        [&] { ReportBook = &excel().openWorkbook(temporaryPath(QStringLiteral("template.xlt"))); });
   trap(120, [&] { excel().sheet(excel().sheetCount()).setName(QStringLiteral("Xmas")); });
@@ -220,7 +215,7 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
     // there. A folder that refuses new files is reported once; the save then reports too.
     taken = false;
     trap(172, [&] {
-      taken = !claimReportName(ReportWorkbookPath);
+      taken = !createFileExclusively(ReportWorkbookPath);
       claimed = !taken;
       if (taken && draws + 1 == kMaxNameDraws) {
         // Never save over a file this run did not create.

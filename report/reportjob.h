@@ -40,15 +40,6 @@ int SaveFormatForExcel(Host* host);
 QString ToLocalDecimal(const QString& text);
 QString LocalDecimalSeparator();
 
-// The report workbook's name in the temporary folder: "Wrenfold", eight digits 1-9, ".xls".
-// Creates the file exclusively, for its owner alone; returns false when the name is already
-// taken, throws Failure when the folder refuses it.
-bool claimReportName(const QString& path);
-
-// Writes one of the run's own files (template, picture), for its owner alone, replacing it as
-// a whole (never through a planted link).
-void WriteBytesToFile(const QByteArray& bytes, const QString& path);
-
 // The template workbook carried by the program.
 QByteArray templateBytes();
 // Replaces the template's bytes (tests of a damaged template); an empty array restores it.

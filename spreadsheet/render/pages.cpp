@@ -3,7 +3,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/model/workbook.h"
@@ -19,20 +18,25 @@ constexpr double kPointsPerScreenPixel = 0.75;  // 96 dpi
 constexpr int kMinZoom = 10;
 constexpr int kMaxZoom = 400;
 
-// Splits sizes (points) into runs that fit `room` each; a size larger than the room gets a run
-// of its own. Returns the first index of each run.
-std::vector<int> splitIntoRuns(const std::vector<double>& sizes, double room) {
-  std::vector<int> starts;
-  double used = 0;
+// A run of columns or rows printed on one page: first and last index, and its printed size.
+struct Run {
+  int first = 0;
+  int last = 0;
+  double size = 0;
+};
+
+// Splits sizes (points at 100 %), printed at `scale`, into runs that fit `room` each; a size
+// larger than the room gets a run of its own.
+std::vector<Run> splitIntoRuns(const std::vector<double>& sizes, double scale, double room) {
+  std::vector<Run> runs;
   for (int i = 0; i < static_cast<int>(sizes.size()); ++i) {
-    const double size = sizes[static_cast<size_t>(i)];
-    if (starts.empty() || (used > 0 && used + size > room + 1e-6)) {
-      starts.push_back(i);
-      used = 0;
-    }
-    used += size;
+    const double size = sizes[static_cast<size_t>(i)] * scale;
+    if (runs.empty() || (runs.back().size > 0 && runs.back().size + size > room + 1e-6))
+      runs.push_back({i, i, 0});
+    runs.back().last = i;
+    runs.back().size += size;
   }
-  return starts;
+  return runs;
 }
 
 }  // namespace
@@ -71,9 +75,8 @@ PrintLayout printLayout(const Workbook& book, int sheetIndex) {
   std::vector<Range> areas;
   if (const DefinedName* name = book.printArea(sheetIndex)) areas = name->ranges;
   if (areas.empty()) {
-    const Range used = ws.usedRange();
     if (ws.cells().empty() && ws.merges().empty()) return layout;
-    areas.push_back(used);
+    areas.push_back(ws.usedRange());
   }
 
   const QSizeF paper = layout.pageLayout().fullRect(QPageLayout::Point).size();
@@ -87,19 +90,14 @@ PrintLayout printLayout(const Workbook& book, int sheetIndex) {
   struct Sizes {
     Range range;
     std::vector<double> columns, rows;  // points at 100 %
-    double width = 0, height = 0;
   };
   std::vector<Sizes> sizes;
   for (const Range& area : areas) {
     Sizes s{area, {}, {}};
-    for (int c = area.firstCol; c <= area.lastCol; ++c) {
+    for (int c = area.firstCol; c <= area.lastCol; ++c)
       s.columns.push_back(geometry.columnWidth(c) * kPointsPerScreenPixel);
-      s.width += s.columns.back();
-    }
-    for (int r = area.firstRow; r <= area.lastRow; ++r) {
+    for (int r = area.firstRow; r <= area.lastRow; ++r)
       s.rows.push_back(geometry.rowHeight(r) * kPointsPerScreenPixel);
-      s.height += s.rows.back();
-    }
     sizes.push_back(std::move(s));
   }
 
@@ -110,14 +108,11 @@ PrintLayout printLayout(const Workbook& book, int sheetIndex) {
     auto fits = [&](int percent) {
       const double k = percent / 100.0;
       for (const Sizes& s : sizes) {
-        std::vector<double> columns = s.columns, rows = s.rows;
-        for (double& w : columns) w *= k;
-        for (double& h : rows) h *= k;
         if (setup.fitWidth > 0 &&
-            static_cast<int>(splitIntoRuns(columns, roomWidth).size()) > setup.fitWidth)
+            static_cast<int>(splitIntoRuns(s.columns, k, roomWidth).size()) > setup.fitWidth)
           return false;
         if (setup.fitHeight > 0 &&
-            static_cast<int>(splitIntoRuns(rows, roomHeight).size()) > setup.fitHeight)
+            static_cast<int>(splitIntoRuns(s.rows, k, roomHeight).size()) > setup.fitHeight)
           return false;
       }
       return true;
@@ -130,28 +125,14 @@ PrintLayout printLayout(const Workbook& book, int sheetIndex) {
   layout.pointsPerPixel = kPointsPerScreenPixel * k;
 
   for (const Sizes& s : sizes) {
-    std::vector<double> columns = s.columns, rows = s.rows;
-    for (double& w : columns) w *= k;
-    for (double& h : rows) h *= k;
-    const std::vector<int> columnRuns = splitIntoRuns(columns, roomWidth);
-    const std::vector<int> rowRuns = splitIntoRuns(rows, roomHeight);
-    for (size_t ci = 0; ci < columnRuns.size(); ++ci) {
-      const int firstCol = columnRuns[ci];
-      const int lastCol = ci + 1 < columnRuns.size() ? columnRuns[ci + 1] - 1
-                                                     : static_cast<int>(columns.size()) - 1;
-      double width = 0;
-      for (int c = firstCol; c <= lastCol; ++c) width += columns[size_t(c)];
-      for (size_t ri = 0; ri < rowRuns.size(); ++ri) {  // down, then across
-        const int firstRow = rowRuns[ri];
-        const int lastRow =
-            ri + 1 < rowRuns.size() ? rowRuns[ri + 1] - 1 : static_cast<int>(rows.size()) - 1;
-        double height = 0;
-        for (int r = firstRow; r <= lastRow; ++r) height += rows[size_t(r)];
+    const std::vector<Run> rowRuns = splitIntoRuns(s.rows, k, roomHeight);
+    for (const Run& columns : splitIntoRuns(s.columns, k, roomWidth)) {
+      for (const Run& rows : rowRuns) {  // down, then across
         QPointF origin(left, top);
-        if (setup.hCenter) origin.rx() += std::max(0.0, (roomWidth - width) / 2);
-        if (setup.vCenter) origin.ry() += std::max(0.0, (roomHeight - height) / 2);
-        const Range cells{s.range.firstRow + firstRow, s.range.firstCol + firstCol,
-                          s.range.firstRow + lastRow, s.range.firstCol + lastCol};
+        if (setup.hCenter) origin.rx() += std::max(0.0, (roomWidth - columns.size) / 2);
+        if (setup.vCenter) origin.ry() += std::max(0.0, (roomHeight - rows.size) / 2);
+        const Range cells{s.range.firstRow + rows.first, s.range.firstCol + columns.first,
+                          s.range.firstRow + rows.last, s.range.firstCol + columns.last};
         layout.pages.push_back({cells, origin});
       }
     }

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "base/files.h"
 #include "report/reportjob.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/formula/formula.h"
@@ -17,7 +18,7 @@ using sheet::LineStyle;
 
 QString writeTemplate(const QTemporaryDir& dir) {
   const QString path = dir.path() + "/template.xlt";
-  report::WriteBytesToFile(report::templateBytes(), path);
+  writeFileAtomically(path, report::templateBytes(), FileAccess::Usual);
   return path;
 }
 
