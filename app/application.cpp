@@ -22,6 +22,15 @@ PreviewWindow* Application::preview() {
   return preview_.get();
 }
 
+void Application::bringToFront() {
+  QWidget* window = preview_ && preview_->isVisible() ? static_cast<QWidget*>(preview_.get())
+                                                      : static_cast<QWidget*>(main_.get());
+  if (!window->isVisible()) return;  // still starting, or ending
+  window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+  window->raise();
+  window->activateWindow();
+}
+
 void Application::generateReport() {
   report::GenerateReport0(book_, *this, 1);
 }
@@ -34,8 +43,8 @@ void Application::showMainWindow() {
   main_->show();
 }
 
-void Application::storeAllLists() {
-  book_.store();
+bool Application::storeAllLists() {
+  return book_.storeBeforeClosing();
 }
 
 void Application::setMainPointerBusy(bool busy) {

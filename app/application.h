@@ -23,6 +23,8 @@ class Application final : public MainWindowHost, public PreviewHost, public repo
   // The preview window, created on first use and kept between reports.
   PreviewWindow* preview();
   bool hasPreview() const { return preview_ != nullptr; }
+  // Brings the window the person works in (the preview while it is shown) to the front.
+  void bringToFront();
 
   // MainWindowHost
   void generateReport() override;
@@ -30,7 +32,7 @@ class Application final : public MainWindowHost, public PreviewHost, public repo
 
   // PreviewHost
   void showMainWindow() override;
-  void storeAllLists() override;
+  bool storeAllLists() override;
 
   // report::ReportWindows
   void setMainPointerBusy(bool busy) override;

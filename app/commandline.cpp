@@ -2,8 +2,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <cstring>
+#include <utility>
 
 #include "base/apptitle.h"
 #include "base/failure.h"
@@ -39,23 +41,42 @@ void quietToolkit() {
 }
 
 bool runsWithoutWindows(int argc, char* argv[]) {
+  // Options of two dashes are the program's, and so are -h and -v; an argument that is no
+  // option's value is a mistake. Both are answered without a window (help, a report file or the
+  // usage). Options of one dash belong to the toolkit ("-platform offscreen", "-style fusion").
   for (int i = 1; i < argc; ++i) {
-    for (const char* option : {"--pdf", "--xls", "-h", "--help", "--help-all", "-v", "--version"}) {
-      const size_t n = std::strlen(option);
-      if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == '\0' || argv[i][n] == '='))
-        return true;
-    }
+    const char* arg = argv[i];
+    if (std::strncmp(arg, "--", 2) == 0) return true;
+    if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "-v") == 0) return true;
+    const bool afterToolkitOption = i > 1 && argv[i - 1][0] == '-' && argv[i - 1][1] != '-';
+    if (arg[0] != '-' && !afterToolkitOption) return true;
   }
   return false;
 }
 
+namespace {
+
+// The exit statuses, as --help gives them.
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+[[noreturn]] void usageError(const QString& why, const QCommandLineParser& parser) {
+  std::fprintf(stderr, "tinselwick: %s\n\n%s", qPrintable(why), qPrintable(parser.helpText()));
+  std::exit(kExitUsage);
+}
+
+}  // namespace
+
 CommandLine parseCommandLine(const QCoreApplication& app) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Keeps the Christmas gift lists and turns them into a formatted workbook.\n"
-                     "Without options, the main window opens."));
-  parser.addHelpOption();
-  parser.addVersionOption();
+  parser.setApplicationDescription(QStringLiteral(
+      "Keeps the Christmas gift lists and turns them into a formatted workbook.\n"
+      "Without options, the main window opens.\n"
+      "FILE \"-\" is standard output. Exit status: 0 when the file was written; "
+      "1 when a failure stopped the run (FILE is left as it was, standard error says "
+      "why); 2 when the command line is not understood."));
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption pdf(QStringLiteral("pdf"),
                                QStringLiteral("Makes the report of the stored lists as a PDF "
                                               "file, without a window."),
@@ -66,19 +87,27 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
                                QStringLiteral("file"));
   parser.addOption(pdf);
   parser.addOption(xls);
-  parser.process(app);
+  if (!parser.parse(app.arguments())) usageError(parser.errorText(), parser);
+  if (parser.isSet(help)) {
+    std::fputs(qPrintable(parser.helpText()), stdout);
+    std::exit(0);
+  }
+  if (parser.isSet(version)) parser.showVersion();
   CommandLine command;
-  if (parser.isSet(pdf) && parser.isSet(xls)) {
-    std::fputs("tinselwick: give either --pdf or --xls, not both.\n", stderr);
-    std::exit(1);
+  if (parser.isSet(pdf) && parser.isSet(xls))
+    usageError(QStringLiteral("give either --pdf or --xls, not both."), parser);
+  if (!parser.positionalArguments().isEmpty())
+    usageError(
+        QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()),
+        parser);
+  for (const auto& [option, output] :
+       {std::pair{&pdf, CommandLine::Output::Pdf}, std::pair{&xls, CommandLine::Output::Xls}}) {
+    if (!parser.isSet(*option)) continue;
+    command = {output, parser.value(*option)};
+    if (command.file.isEmpty())
+      usageError(QStringLiteral("a file name is missing after --%1.").arg(option->names().first()),
+                 parser);
   }
-  if (!parser.positionalArguments().isEmpty()) {
-    std::fprintf(stderr, "tinselwick: unexpected argument '%s'.\n",
-                 qPrintable(parser.positionalArguments().first()));
-    std::exit(1);
-  }
-  if (parser.isSet(pdf)) command = {CommandLine::Output::Pdf, parser.value(pdf)};
-  if (parser.isSet(xls)) command = {CommandLine::Output::Xls, parser.value(xls)};
   return command;
 }
 
@@ -88,17 +117,41 @@ int writeReportFile(const CommandLine& command) {
   GiftBook book;
   {
     Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_Load")};
-    book.restore(trap, 126);
+    book.restore(trap, 126, GiftBook::Restore::ForReportOnly);
   }
   FileHandOver handOver;
   report::GenerateReport0(book, handOver, 1);
-  Trap trap{QStringLiteral("Tinselwick"), QStringLiteral("CommandLine")};
-  trap(100, [&] {
-    if (command.output == CommandLine::Output::Xls)
-      copyFile(handOver.workbook, command.file, FileAccess::Usual);
-    else
-      writeFileAtomically(command.file, report::reportPdf(handOver.workbook), FileAccess::Usual);
-  });
+  // FILE is written only after a run without any failure: a report made from lists that could
+  // not all be read, or from a run that went wrong, never replaces a good file.
+  if (console.failures() == 0) {
+    const bool xls = command.output == CommandLine::Output::Xls;
+    const QString what = xls ? QStringLiteral("the workbook") : QStringLiteral("the PDF");
+    Trap trap{QStringLiteral("Tinselwick"), QStringLiteral("CommandLine")};
+    trap(100, [&] {
+      const QString file = command.file;
+      if (file == QLatin1String("-")) {
+        const QByteArray bytes = xls ? report::reportWorkbookBytes(handOver.workbook)
+                                     : report::reportPdf(handOver.workbook);
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
+            !out.flush())
+          fail(QStringLiteral("Standard output cannot be written: %1").arg(out.errorString()));
+        return;
+      }
+      writeNaming(what, [&] {
+        if (xls)
+          copyFile(handOver.workbook, file, FileAccess::Usual);
+        else
+          writeFileAtomically(file, report::reportPdf(handOver.workbook), FileAccess::Usual);
+      });
+    });
+  }
   DeleteFileQuietly(handOver.workbook);
-  return console.failures() == 0 ? 0 : 1;
+  if (console.failures() == 0) return 0;
+  if (command.file != QLatin1String("-"))
+    std::fprintf(stderr, "tinselwick: '%s' was not written, because of the failures above.\n",
+                 qPrintable(command.file));
+  else
+    std::fputs("tinselwick: nothing was written, because of the failures above.\n", stderr);
+  return kExitFailure;
 }

@@ -12,8 +12,9 @@ struct CommandLine {
   QString file;
 };
 
-// True when the arguments ask for no window (report files, help, version): the program then
-// runs on the offscreen platform and needs no display.
+// True when the arguments ask for no window (report files, help, version, or arguments that are
+// not understood and get the usage): the program then runs on the offscreen platform and needs
+// no display.
 bool runsWithoutWindows(int argc, char* argv[]);
 // Keeps the toolkit's notes and warnings off standard error (its errors still show there).
 void quietToolkit();

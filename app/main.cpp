@@ -3,6 +3,11 @@
 
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/instance.h"
+#include "base/apptitle.h"
+#include "base/prompts.h"
+#include "base/settings.h"
+#include "giftlist/storedlist.h"
 
 int main(int argc, char* argv[]) {
   // Without windows the program needs no display.
@@ -16,8 +21,29 @@ int main(int argc, char* argv[]) {
   const CommandLine command = parseCommandLine(qtApp);
   if (command.output != CommandLine::Output::None) return writeReportFile(command);
 
+  // One window program per settings file: a second start brings the first one's window to the
+  // front and leaves.
+  Application* running = nullptr;
+  SingleInstance instance(settingsFilePath(kSettingsApplication));
+  switch (instance.start([&running] {
+    if (running) running->bringToFront();
+  })) {
+    case SingleInstance::Start::First:
+      break;
+    case SingleInstance::Start::Answered:
+      return 0;
+    case SingleInstance::Start::Silent:
+      SetApplicationTitle();
+      MsgBox(QStringLiteral("Tinselwick is already running with these gift lists, but it does not "
+                            "answer. Close it, or wait until it answers, and start Tinselwick "
+                            "again."),
+             msg::Exclamation);
+      return 1;
+  }
+
   QApplication::setQuitOnLastWindowClosed(false);  // the windows end the program themselves
   Application app;
+  running = &app;
   if (!app.start()) return 1;  // no spreadsheet host: the window is never shown
   return QApplication::exec();
 }

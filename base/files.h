@@ -26,14 +26,52 @@ void setProgramFolderForTesting(const QString& folder);
 // The temporary folder: TEMP when it names an existing folder, else the system's.
 QString temporaryFolder();
 
-// Reads at most `limit` bytes of a file (all of it when `limit` is negative); nothing, with the
-// system's reason in `why`, when it cannot be read.
+// Reads at most `limit` bytes of a regular file (all of it when `limit` is negative); nothing,
+// with the reason in `why`, when it cannot be read or is no regular file. It never waits on a
+// pipe or a device put in the file's place.
 std::optional<QByteArray> readFile(const QString& path, qint64 limit, QString& why);
+
+// Creates a new folder inside `parent`, named `prefix` and six random characters, for its owner
+// alone (0700); returns its path. Throws Failure when `parent` refuses it.
+QString createPrivateFolder(const QString& parent, const QString& prefix);
+// Removes the folder when it is empty; absorbs every failure (a folder with anything in it stays).
+void removeEmptyFolder(const QString& path);
 
 // Who may read a file the program writes: the usual mode for new files (the umask decides), or
 // its owner alone (the program's own temporary files, which hold the user's lists; they do not
 // outlive the run, so they are not synced to the disk).
 enum class FileAccess { Usual, OwnerOnly };
+
+// A target that is refused before anything is written. what() says why in general words; a
+// caller that knows what it writes phrases it with describe().
+class FileTargetError : public Failure {
+ public:
+  enum class Kind {
+    Folder,    // the name is a folder
+    NotAFile,  // a device, a pipe, a socket
+    NoFolder,  // the folder it would go in does not exist
+    ReadOnly,  // a file its owner made read-only
+  };
+  FileTargetError(Kind kind, const QString& path);
+  Kind kind() const { return kind_; }
+  const QString& path() const { return path_; }
+  // The refusal for a file that holds `what` ("the workbook", "the PDF").
+  QString describe(const QString& what) const;
+
+ private:
+  Kind kind_;
+  QString path_;
+};
+
+// Runs `write`; a refused target is reported in words for what is written.
+template <typename Write>
+void writeNaming(const QString& what, Write&& write) {
+  try {
+    write();
+  } catch (const FileTargetError& refused) {
+    fail(refused.describe(what));
+  }
+}
 
 // A write that failed; what() is "'<path>' cannot be written: <reason>".
 class FileWriteError : public Failure {
@@ -47,9 +85,11 @@ class FileWriteError : public Failure {
 
 // Writes `bytes` as the whole file at `path`: a new file beside the target, flushed and synced
 // (but for OwnerOnly temporary files), renamed over it, so a reader never sees half a file and a
-// failure leaves the old one as it was. A target that exists and is not a regular file is refused;
-// a link at the target is replaced, never followed. Throws Failure (FileWriteError when the writing
-// itself fails).
+// failure leaves the old one as it was. A file that is replaced keeps its permission bits; a new
+// one gets the usual mode (the umask decides) or its owner's alone. A target that exists and is
+// not a regular file, or that its owner made read-only, is refused (FileTargetError); a link at
+// the target is replaced, never followed. Throws Failure (FileWriteError when the writing itself
+// fails).
 void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAccess access);
 
 // Copies `source` byte for byte to `target` as writeFileAtomically writes. The source must be a

@@ -22,7 +22,7 @@ class QtPrompts final : public Prompts {
     if ((style & 0x30) == msg::Exclamation) box.setIcon(QMessageBox::Warning);
     if ((style & 0x7) == msg::YesNo) {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton((style & msg::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
     } else {
       box.setStandardButtons(QMessageBox::Ok);
     }
@@ -99,5 +99,7 @@ int ConsolePrompts::message(const QString& text, int style, const QString& title
   if (title == QLatin1String("Application Error")) ++failures_;
   std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(screenLines(text)));
   std::fflush(stderr);
-  return (style & 0x7) == msg::YesNo ? msg::Yes : msg::Ok;
+  // A question gets its default answer.
+  if ((style & 0x7) != msg::YesNo) return msg::Ok;
+  return (style & msg::DefaultButton2) ? msg::No : msg::Yes;
 }

@@ -12,6 +12,8 @@ namespace msg {
 inline constexpr int OkOnly = 0;
 inline constexpr int YesNo = 4;
 inline constexpr int Exclamation = 48;
+// Added to a style: the second button (No) is the default.
+inline constexpr int DefaultButton2 = 256;
 // Buttons a message box returns.
 inline constexpr int Ok = 1;
 inline constexpr int Yes = 6;
@@ -46,8 +48,8 @@ QString screenLines(const QString& text);
 QString qtFileFilter(const QString& filter);
 
 // The prompts of a program without windows: every message goes to standard error and counts as
-// a failure when it is an "Application Error"; questions are answered Yes, the save dialog is
-// cancelled and the print dialog refused. Installed on construction, removed on destruction.
+// a failure when it is an "Application Error"; questions get their default answer, the save dialog
+// is cancelled and the print dialog refused. Installed on construction, removed on destruction.
 class ConsolePrompts final : public Prompts {
  public:
   ConsolePrompts() { setPrompts(this); }

@@ -11,6 +11,7 @@ struct GiftEntry {
   QString email;
 
   static constexpr int kFieldCount = 5;
+  static constexpr int kCostField = 3;
   // Field i in column order: Name, Likes, Present, Cost, Email.
   const QString& field(int i) const;
   QString& field(int i);

@@ -18,15 +18,64 @@ QString trimSpaces(const QString& text) {
 
 }  // namespace
 
-bool isAcceptableCost(const QString& cost, const QLocale& locale) {
-  if (trimSpaces(cost).isEmpty()) return true;
+namespace {
+
+bool isSpaceLike(QChar c) {
+  return c == u' ' || c == u'\u00a0' || c == u'\u202f';
+}
+
+// The cost as the locale's reader is given it: every "$" removed, blanks around it trimmed, and,
+// in a locale that groups thousands with a space of some kind, a blank or no-break space between
+// the digits taken as that space (people type the one their keyboard has).
+QString numberPart(const QString& cost, const QLocale& locale) {
   QString number = cost;
   number.remove(QChar(u'$'));
-  if (number.trimmed().isEmpty()) return false;
+  number = number.trimmed();
+  const QString group = locale.groupSeparator();
+  if (group.size() == 1 && isSpaceLike(group[0]))
+    for (QChar& c : number)
+      if (isSpaceLike(c)) c = group[0];
+  return number;
+}
+
+}  // namespace
+
+bool isAcceptableCost(const QString& cost, const QLocale& locale) {
+  if (trimSpaces(cost).isEmpty()) return true;
+  const QString number = numberPart(cost, locale);
+  if (number.isEmpty()) return false;
   bool ok = false;
-  const double value = locale.toDouble(number.trimmed(), &ok);
+  const double value = locale.toDouble(number, &ok);
   // The parse also takes "nan" and "inf", which are words, not costs.
   return ok && std::isfinite(value);
+}
+
+QString costInTypedNotation(const QString& cost, const QLocale& locale) {
+  if (trimSpaces(cost).isEmpty() || !isAcceptableCost(cost, locale)) return cost;
+  const QString number = numberPart(cost, locale);
+  const QString decimal = locale.decimalPoint();
+  const QString group = locale.groupSeparator();
+  const bool exponent = number.contains(locale.exponential(), Qt::CaseInsensitive);
+  QString typed;
+  for (const QChar c : number) {
+    if (decimal == c)
+      typed += u'.';
+    else if (group == c)
+      typed += exponent ? QString() : QStringLiteral(",");  // no grouping beside an exponent
+    else if (locale.negativeSign() == c)
+      typed += u'-';
+    else if (locale.positiveSign() == c)
+      typed += u'+';
+    else
+      typed += c;
+  }
+  if (!cost.contains(u'$')) return typed;
+  // The currency sign before the number, after a sign typed in front of it: "$12.50", "-$5".
+  const QString trimmed = cost.trimmed();
+  const bool signFirst = trimmed.startsWith(u'-') || trimmed.startsWith(u'+');
+  if (signFirst && trimmed.mid(1).trimmed().startsWith(u'$') && typed.startsWith(trimmed[0]))
+    return typed.left(1) + u'$' + typed.mid(1);
+  return u'$' + typed;
 }
 
 bool isAcceptableEmail(const QString& email) {

@@ -20,8 +20,8 @@ enum class SaveOutcome {
 
 struct SaveResult {
   SaveOutcome outcome;
-  QString message;    // empty when nothing is to be shown
-  bool clearFields;   // true when the entry fields are to be emptied
+  QString message;   // empty when nothing is to be shown
+  bool clearFields;  // true when the entry fields are to be emptied
 };
 
 // Applies the save rules to `list` with the entry fields as input.
@@ -29,8 +29,14 @@ SaveResult saveGiftEntry(GiftListModel& list, const GiftEntry& fields,
                          const QLocale& locale = QLocale());
 
 // The cost rule: empty or blank is fine; otherwise, with every "$" removed, the locale must
-// read the rest as a number.
+// read the rest as a number (where the locale groups thousands with a space, any blank or
+// no-break space between the digits counts as that space).
 bool isAcceptableCost(const QString& cost, const QLocale& locale);
+// A cost as a spreadsheet's typed input reads it in every locale ("$1,234.50"): a cost the cost
+// rule reads as a number comes back with "." before the decimals, "," between thousands and any
+// "$" in front; every other text comes back as it is. In an English locale a cost typed the usual
+// way comes back unchanged.
+QString costInTypedNotation(const QString& cost, const QLocale& locale);
 // The e-mail rule: empty or blank is fine; otherwise an "@" at the second character or later.
 bool isAcceptableEmail(const QString& email);
 // True when the entry would not come back unchanged from the stored form: a field holds a

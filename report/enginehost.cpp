@@ -125,7 +125,18 @@ class EngineHost final : public Host {
 
   HostWorkbook& openWorkbook(const QString& path) override {
     alive();
-    workbooks_.push_back(std::make_unique<EngineWorkbook>(*this, sheet::loadWorkbook(path)));
+    // Read through the program's one way to files: only a regular file, never waiting on a pipe
+    // put in its place; the engine reads the bytes.
+    QString why;
+    const std::optional<QByteArray> bytes = readFile(path, -1, why);
+    if (!bytes) fail(QStringLiteral("'%1' cannot be opened: %2").arg(path, why));
+    sheet::Workbook book;
+    try {
+      book = sheet::readWorkbookBytes(*bytes);
+    } catch (const sheet::FormatError&) {
+      fail(QStringLiteral("'%1' is not an Excel 97-2003 workbook").arg(path));
+    }
+    workbooks_.push_back(std::make_unique<EngineWorkbook>(*this, std::move(book)));
     return *workbooks_.back();
   }
   int workbookCount() override { return alive(), static_cast<int>(workbooks_.size()); }

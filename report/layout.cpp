@@ -1,10 +1,13 @@
 #include "report/layout.h"
 
+#include <QLocale>
+
 #include "base/failure.h"
 #include "base/trap.h"
 #include "giftlist/giftbook.h"
 #include "giftlist/giftentry.h"
 #include "giftlist/giftlistmodel.h"
+#include "giftlist/saverules.h"
 #include "report/host.h"
 #include "report/reportjob.h"
 
@@ -63,7 +66,12 @@ void GenerateReport(Host& excel, const GiftBook& book) {
         trap(countStep + 2 + 2 * field, [&] {
           const QString col = QString::fromLatin1(kBlockColumns[category][field]);
           const QString address = QStringLiteral("$%1%2:$%1%2").arg(col).arg(row);
-          WriteCell(excel, address, list.at(i).field(field), true, false);
+          // A cost is typed as the cost rule read it, so that every cost the rule took for a
+          // number is a number in the report and counts in its total, in every locale.
+          const QString& value = list.at(i).field(field);
+          WriteCell(excel, address,
+                    field == GiftEntry::kCostField ? costInTypedNotation(value, QLocale()) : value,
+                    true, false);
         });
       }
       trap(countStep + 12, [] {});

@@ -31,6 +31,15 @@ QByteArray reportPdf(const QString& workbookPath) {
                          [](HostSheet& sheet) { return sheet.exportAsPdf(); });
 }
 
+QByteArray reportWorkbookBytes(const QString& workbookPath) {
+  requireReportWorkbook(workbookPath, QStringLiteral("save"));
+  QString why;
+  const std::optional<QByteArray> bytes = readFile(workbookPath, -1, why);
+  if (!bytes)
+    fail(QStringLiteral("The report workbook '%1' cannot be read: %2").arg(workbookPath, why));
+  return *bytes;
+}
+
 void printReport(const QString& workbookPath, QPagedPaintDevice& device) {
   withReportSheet(workbookPath, QStringLiteral("print"), [&device](HostSheet& sheet) {
     sheet.printOut(device, false);

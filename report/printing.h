@@ -13,7 +13,10 @@ namespace report {
 QPageLayout reportPageLayout(const QString& workbookPath);
 // The report sheet's pages as a PDF document.
 QByteArray reportPdf(const QString& workbookPath);
-// Prints the report sheet's pages on the device, on the paper the device has.
+// The report workbook's bytes, as "Save Results To Excel File" saves them.
+QByteArray reportWorkbookBytes(const QString& workbookPath);
+// Prints the report sheet's pages on the device, laid out on the paper and in the orientation
+// the device has (what the print dialog ended with).
 void printReport(const QString& workbookPath, QPagedPaintDevice& device);
 
 }  // namespace report

@@ -22,8 +22,15 @@ namespace {
 // How often a fresh name is drawn before the run gives up on the temporary folder.
 constexpr int kMaxNameDraws = 1000;
 
+// The picture the run stored, read by its content whatever its name says; only a regular file
+// is read, never waiting on a pipe put in its place.
 QImage loadPictureByContent(const QString& path) {
-  QImageReader reader(path);
+  QString why;
+  std::optional<QByteArray> bytes = readFile(path, -1, why);
+  if (!bytes) fail(QStringLiteral("The picture '%1' cannot be loaded: %2").arg(path, why));
+  QBuffer buffer(&*bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   reader.setDecideFormatFromContent(true);
   QImage picture = reader.read();
   if (picture.isNull())
@@ -116,7 +123,7 @@ int SaveFormatForExcel(Host* host) {
   return std::nearbyint(number) > 11 ? kFormatExcel8 : kFormatNormal;
 }
 
-void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
+bool saveCellsActivesheet(HostWorkbook& book, const QString& path) {
   Trap trap{QStringLiteral("Excel1"), QStringLiteral("saveCellsActivesheet")};
   HostSheet* sheet = nullptr;
   trap(100, [&] { sheet = &book.activeSheet(); });
@@ -130,11 +137,11 @@ void saveCellsActivesheet(HostWorkbook& book, const QString& path) {
   trap(104, [&] { lastColumn = needSheet().usedRange().lastColumn(); });
   bool bigEnough = true;
   trap(106, [&] { bigEnough = lastRow > 1 && lastColumn > 1; });
-  if (!bigEnough) return;
+  if (!bigEnough) return false;
   trap(108, [&] { (void)needSheet().name(); });
   QImage picture;
   trap(110, [&] { picture = needSheet().copyUsedRangePicture(); });
-  trap(112, [&] {
+  return trap(112, [&] {
     if (picture.isNull()) fail(QStringLiteral("The host gave no picture of the sheet."));
     QByteArray bitmap;
     // Room for the whole bitmap at once (rows of 24-bit pixels padded to 4 bytes, and headers):
@@ -170,12 +177,22 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
   trap(112, [&] { excel().setCursor(kCursorWait); });
   QByteArray bytes;
   trap(114, [&] { bytes = templateBytes(); });
-  trap(116, [&] {
-    writeFileAtomically(temporaryPath(QStringLiteral("template.xlt")), bytes,
-                        FileAccess::OwnerOnly);
+  // The template and the picture go in a folder of the run's own inside the temporary folder,
+  // which no one else can write in: a file someone else put at a shared fixed name is never
+  // opened, and nothing the run did not write is removed.
+  QString runFolder;
+  QString templatePath;
+  const bool templateWritten = trap(116, [&] {
+    runFolder = createPrivateFolder(temporaryFolder(), QStringLiteral("tinselwick"));
+    templatePath = runFolder + QStringLiteral("/template.xlt");
+    writeFileAtomically(templatePath, bytes, FileAccess::OwnerOnly);
   });
-  trap(118,
-       [&] { ReportBook = &excel().openWorkbook(temporaryPath(QStringLiteral("template.xlt"))); });
+  if (!templateWritten) {
+    // The run stops here: it never opens a template it did not write.
+    removeEmptyFolder(runFolder);
+    return;
+  }
+  trap(118, [&] { ReportBook = &excel().openWorkbook(templatePath); });
   trap(120, [&] { excel().sheet(excel().sheetCount()).setName(QStringLiteral("Xmas")); });
   trap(122, [&] { GenerateReport(excel(), gifts); });
   trap(124, [&] { excel().selectRange(QStringLiteral("A1:E24")); });
@@ -241,7 +258,8 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
     ExcelApp.reset();
   });
 
-  const QString picturePath = temporaryPath(QStringLiteral("temp.bmp"));
+  const QString picturePath = runFolder + QStringLiteral("/temp.bmp");
+  bool pictureWritten = false;
   // The picture of the sheet, for the preview; a run without windows has no use for it.
   if (windows.wantsPicture()) {
     std::unique_ptr<Host> second;
@@ -255,7 +273,7 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
     trap(188, [&] { secondBook = &secondHost().workbook(secondHost().workbookCount()); });
     trap(190, [&] {
       if (!secondBook) fail(QStringLiteral("The report workbook is not open."));
-      saveCellsActivesheet(*secondBook, picturePath);
+      pictureWritten = saveCellsActivesheet(*secondBook, picturePath);
     });
     trap(192, [&] { secondHost().setDisplayAlerts(false); });
     trap(194, [&] {
@@ -269,8 +287,14 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
   trap(202, [&] { windows.setPreviewWorkbook(ReportWorkbookPath); });
   trap(204, [&] { windows.showPreview(); });
   trap(206, [&] { windows.hideMain(); });
-  trap(208, [&] { DeleteFileQuietly(picturePath); });
-  trap(210, [&] { DeleteFileQuietly(temporaryPath(QStringLiteral("template.xlt"))); });
+  // Only what this run wrote is removed, and then its folder.
+  trap(208, [&] {
+    if (pictureWritten) DeleteFileQuietly(picturePath);
+  });
+  trap(210, [&] {
+    DeleteFileQuietly(templatePath);
+    removeEmptyFolder(runFolder);
+  });
 }
 
 }  // namespace report

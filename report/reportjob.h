@@ -29,9 +29,10 @@ class ReportWindows {
 // step and the run goes on.
 void GenerateReport0(const GiftBook& book, ReportWindows& windows, int unused = 1);
 
-// The picture of the used range of a workbook's active sheet, saved to `path` (own trap).
+// The picture of the used range of a workbook's active sheet, saved to `path` (own trap);
+// returns true when it wrote the file.
 class HostWorkbook;
-void saveCellsActivesheet(HostWorkbook& book, const QString& path);
+bool saveCellsActivesheet(HostWorkbook& book, const QString& path);
 
 // The file format for SaveAs from the host's version: 56 above version 11, else -4143.
 // Creates (and quits) a host of its own when `host` is null.

@@ -21,6 +21,9 @@ for needed in libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins fonts-crosextra
   [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 [[ "$depends$(field Recommends)" != *libreoffice* ]] || fail "it must not need an office suite"
+for font in fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji; do
+  [[ "$(field Recommends)" == *"$font"* ]] || fail "Recommends lacks $font"
+done
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 if grep -v -E '^\./usr(/|$)' <<<"$files" | grep -q .; then fail "files outside /usr"; fi

@@ -314,14 +314,18 @@ void MainWindow::PushButton6_Click() {
   trap(108, [&] { setFields(samples[2]); });
 }
 
-void MainWindow::Form_QueryUnload() {
-  book_.store();
+bool MainWindow::Form_QueryUnload() {
+  return book_.storeBeforeClosing();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!closing_) {
+    // Lists that could not be stored keep the window open, unless the person chose to lose them.
+    if (!Form_QueryUnload()) {
+      event->ignore();
+      return;
+    }
     closing_ = true;
-    Form_QueryUnload();
   }
   event->accept();
   // Closing the main window ends the program at once; no other window gets a close request.

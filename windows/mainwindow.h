@@ -48,7 +48,8 @@ class MainWindow : public QWidget {
   void PushButton5_Click();  // Clear/Reset Data
   void PushButton6_Click();  // Load Sample/Example Data
   void ListView_Click();     // a click in the current list
-  void Form_QueryUnload();   // stores every list
+  // Stores every list; false when they could not be and the window is to stay open.
+  bool Form_QueryUnload();
 
   void ClearEntryFields();
 

@@ -491,22 +491,32 @@ void PreviewWindow::showEvent(QShowEvent* event) {
   Form_Activate();
 }
 
-void PreviewWindow::Form_QueryUnload() {
+bool PreviewWindow::Form_QueryUnload() {
   Trap trap{kModule, QStringLiteral("Form_QueryUnload")};
+  // The lists are stored here too: the main window is only hidden and gets no close of its own.
+  // They are stored first, so that a window kept open still has its workbook.
+  bool mayClose = true;
+  trap(106, [&] {
+    if (host_) mayClose = host_->storeAllLists();
+  });
+  if (!mayClose) return false;
   trap(100, [&] { DeleteFileQuietly(mExcelFile); });
   trap(102, [&] { QCoreApplication::processEvents(); });
   trap(104, [&] { QCoreApplication::processEvents(); });
-  // The lists are stored here too: the main window is only hidden and gets no close of its own.
-  trap(106, [&] {
-    if (host_) host_->storeAllLists();
-  });
+  return true;
 }
 
 void PreviewWindow::closeEvent(QCloseEvent* event) {
+  if (closing_) {  // the program is already ending
+    event->accept();
+    return;
+  }
+  if (!Form_QueryUnload()) {
+    event->ignore();
+    return;
+  }
   event->accept();
-  if (closing_) return;  // the program is already ending
   closing_ = true;
-  Form_QueryUnload();
   if (host_)
     host_->endProgram();
   else
@@ -564,7 +574,10 @@ void PreviewWindow::PushButton6_Click() {
     }
   }
   bool copied = true;
-  if (answer == msg::Yes) copied = trap(114, [&] { copyFile(mExcelFile, chosen); });
+  if (answer == msg::Yes)
+    copied = trap(114, [&] {
+      writeNaming(QStringLiteral("the workbook"), [&] { copyFile(mExcelFile, chosen); });
+    });
   // A failed copy has shown its error; "Done." would claim otherwise.
   if (copied) trap(116, [&] { MsgBox(QStringLiteral("Done.")); });
 }
@@ -577,9 +590,17 @@ void PreviewWindow::mnuPrint_Click() {
   QPrinter printer(QPrinter::HighResolution);
   bool ready = false;
   trap(100, [&] {
-    printer.setPageLayout(report::reportPageLayout(mExcelFile));
+    const QPageLayout sheetPaper = report::reportPageLayout(mExcelFile);
     printer.setFullPage(true);
     ready = true;
+    // The pages are laid out on whatever paper the dialog ends with; a printer that refuses the
+    // sheet's paper is said so, and the dialog starts from the printer's own.
+    if (!printer.setPageLayout(sheetPaper))
+      fail(QStringLiteral("The printer does not take the report's paper (%1, %2); the report is "
+                          "fitted to the paper chosen in the print dialog.")
+               .arg(sheetPaper.pageSize().name(), sheetPaper.orientation() == QPageLayout::Landscape
+                                                      ? QStringLiteral("landscape")
+                                                      : QStringLiteral("portrait")));
   });
   if (!ready) return;
   bool chosen = false;
@@ -610,8 +631,11 @@ void PreviewWindow::mnuExportPdf_Click() {
     if (FileExists(chosen)) answer = askOverwrite(chosen);
   });
   if (answer != msg::Yes) return;
-  const bool written = trap(
-      108, [&] { writeFileAtomically(chosen, report::reportPdf(mExcelFile), FileAccess::Usual); });
+  const bool written = trap(108, [&] {
+    writeNaming(QStringLiteral("the PDF"), [&] {
+      writeFileAtomically(chosen, report::reportPdf(mExcelFile), FileAccess::Usual);
+    });
+  });
   if (written) trap(110, [&] { MsgBox(QStringLiteral("Done.")); });
 }
 

@@ -22,8 +22,9 @@ class PreviewHost {
   virtual ~PreviewHost() = default;
   // Shows the main window again (modeless).
   virtual void showMainWindow() = 0;
-  // Stores all gift lists exactly as closing the main window does.
-  virtual void storeAllLists() = 0;
+  // Stores all gift lists exactly as closing the main window does; false when they could not be
+  // stored and the person chose to keep the window open.
+  virtual bool storeAllLists() = 0;
   // Ends the program.
   virtual void endProgram() = 0;
 };
@@ -81,7 +82,9 @@ class PreviewWindow : public QWidget {
   // Event handlers, callable directly.
   void Form_Load();
   void Form_Activate();
-  void Form_QueryUnload();   // the close request; it is never refused
+  // The close request; refused (false) only when the lists could not be stored and the person
+  // chose to keep the window open.
+  bool Form_QueryUnload();
   void PushButton1_Click();  // Zoom In
   void PushButton2_Click();  // Zoom Out
   void PushButton6_Click();  // Save Results To Excel File

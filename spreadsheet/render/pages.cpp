@@ -64,12 +64,15 @@ QPageLayout PrintLayout::pageLayout() const {
   return QPageLayout(paper, orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Point);
 }
 
-PrintLayout printLayout(const Workbook& book, int sheetIndex) {
+PrintLayout printLayout(const Workbook& book, int sheetIndex,
+                        const std::optional<QPageLayout>& onPaper) {
   const Worksheet& ws = book.sheet(sheetIndex);
   const PageSetup& setup = ws.page;
   PrintLayout layout;
-  layout.paper = paperSize(setup.paperSize);
-  layout.orientation = setup.landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+  layout.paper = onPaper ? onPaper->pageSize() : paperSize(setup.paperSize);
+  layout.orientation = onPaper           ? onPaper->orientation()
+                       : setup.landscape ? QPageLayout::Landscape
+                                         : QPageLayout::Portrait;
   layout.gridlines = setup.printGridlines;
 
   std::vector<Range> areas;
@@ -141,7 +144,8 @@ PrintLayout printLayout(const Workbook& book, int sheetIndex) {
 }
 
 void printSheet(const Workbook& book, int sheetIndex, QPagedPaintDevice& device, bool setPaper) {
-  const PrintLayout layout = printLayout(book, sheetIndex);
+  const PrintLayout layout =
+      setPaper ? printLayout(book, sheetIndex) : printLayout(book, sheetIndex, device.pageLayout());
   if (setPaper && !device.setPageLayout(layout.pageLayout()))
     throw Error("The device does not take the sheet's paper.");
   QPainter painter;

@@ -6,6 +6,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPointF>
+#include <optional>
 #include <vector>
 
 #include "spreadsheet/model/geometry.h"
@@ -39,12 +40,16 @@ struct PrintLayout {
 // it does not know.
 QPageSize paperSize(int paperCode);
 
-// The pages of a sheet. A sheet with nothing on it and no print area gives no page.
-PrintLayout printLayout(const Workbook& book, int sheetIndex);
+// The pages of a sheet. A sheet with nothing on it and no print area gives no page. With
+// `onPaper`, the pages are laid out on that paper and orientation instead of the sheet's (its
+// margins, scale and fit to pages as the sheet has them).
+PrintLayout printLayout(const Workbook& book, int sheetIndex,
+                        const std::optional<QPageLayout>& onPaper = std::nullopt);
 
 // Paints the sheet's pages on the device at its resolution, one device page each, as vectors.
-// With `setPaper`, the device gets the sheet's paper and orientation first; without, the pages
-// go on the paper the device has. Throws Error when the device cannot be painted on.
+// With `setPaper`, the device gets the sheet's paper and orientation first (Error when it refuses
+// them); without, the pages are laid out on the paper and orientation the device has (a printer
+// after its dialog). Throws Error when the device cannot be painted on.
 void printSheet(const Workbook& book, int sheetIndex, QPagedPaintDevice& device,
                 bool setPaper = true);
 

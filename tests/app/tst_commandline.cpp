@@ -26,10 +26,13 @@ class TestCommandLine : public QObject {
   void writesTheReport();
   void unwritableFile_data();
   void unwritableFile();
-  void helpAndVersion();
+  void standardOutput();
+  void nothingWrittenAfterAFailure_data();
+  void nothingWrittenAfterAFailure();
+  void helpVersionAndUsage();
 
  private:
-  Run tinselwick(const QStringList& args);
+  Run tinselwick(const QStringList& args, const QString& config = QString());
   QTemporaryDir dir_;
 };
 
@@ -40,10 +43,10 @@ void TestCommandLine::initTestCase() {
   QVERIFY(QDir().mkpath(dir_.filePath("out")));
 }
 
-Run TestCommandLine::tinselwick(const QStringList& args) {
+Run TestCommandLine::tinselwick(const QStringList& args, const QString& config) {
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+  env.insert("XDG_CONFIG_HOME", config.isEmpty() ? dir_.filePath("config") : config);
   env.remove("QT_QPA_PLATFORM");  // the program needs no display and picks its platform itself
   env.remove("DISPLAY");
   env.remove("WAYLAND_DISPLAY");
@@ -88,32 +91,104 @@ void TestCommandLine::writesTheReport() {
 }
 
 void TestCommandLine::unwritableFile_data() {
+  QTest::addColumn<QString>("option");
   QTest::addColumn<QString>("file");
   QTest::addColumn<QString>("why");
-  QTest::newRow("missing folder") << dir_.filePath("nowhere/report.pdf") << "does not exist";
-  QTest::newRow("a folder") << dir_.filePath("out") << "is a folder";
+  QTest::newRow("missing folder") << "--pdf" << dir_.filePath("nowhere/report.pdf")
+                                  << "does not exist";
+  QTest::newRow("a folder, PDF") << "--pdf" << dir_.filePath("out")
+                                 << "is a folder. Choose a file name for the PDF.";
+  QTest::newRow("a folder, workbook")
+      << "--xls" << dir_.filePath("out") << "is a folder. Choose a file name for the workbook.";
+  QTest::newRow("read-only") << "--pdf" << dir_.filePath("out/locked.pdf") << "is read-only";
 }
 
 void TestCommandLine::unwritableFile() {
+  QFETCH(QString, option);
   QFETCH(QString, file);
   QFETCH(QString, why);
+  QFile locked(dir_.filePath("out/locked.pdf"));
+  QVERIFY(locked.open(QIODevice::WriteOnly) && locked.write("mine") == 4);
+  locked.close();
+  QVERIFY(locked.setPermissions(QFileDevice::ReadOwner));
   const QStringList before = QDir(dir_.filePath("out")).entryList(QDir::Files | QDir::Hidden);
-  const Run run = tinselwick({"--pdf", file});
-  QVERIFY(run.status != 0);
+  const Run run = tinselwick({option, file});
+  QCOMPARE(run.status, 1);
   QVERIFY2(QString::fromUtf8(run.err).contains(why), run.err.constData());
   QVERIFY(run.err.contains("Tinselwick.CommandLine at line 100"));
   QVERIFY(run.out.isEmpty());
   QCOMPARE(QDir(dir_.filePath("out")).entryList(QDir::Files | QDir::Hidden), before);
+  QVERIFY(locked.open(QIODevice::ReadOnly));
+  QCOMPARE(locked.readAll(), QByteArray("mine"));
 }
 
-void TestCommandLine::helpAndVersion() {
+void TestCommandLine::standardOutput() {
+  // "-" writes the file to standard output, and nothing else goes there.
+  const Run pdf = tinselwick({"--pdf", "-"});
+  QCOMPARE(pdf.status, 0);
+  QVERIFY(pdf.out.startsWith("%PDF") && pdf.out.trimmed().endsWith("%%EOF"));
+  QCOMPARE(pdf.err, QByteArray());
+  const Run xls = tinselwick({"--xls=-"});
+  QCOMPARE(xls.status, 0);
+  const sheet::Workbook book = sheet::readWorkbookBytes(xls.out);
+  QCOMPARE(std::get<QString>(book.sheet(0).cell({2, 0})->value), QStringLiteral("Mom"));
+}
+
+void TestCommandLine::nothingWrittenAfterAFailure_data() {
+  QTest::addColumn<QByteArray>("settings");  // the settings file; "folder" puts a folder there
+  QTest::newRow("settings file is a folder") << QByteArray("folder");
+  QTest::newRow("a value that is not text")
+      << QByteArray("[Tinselwick]\nInventory%20List%20Relatives=@Rect(1 2 3 4)\n");
+  QTest::newRow("a damaged line") << QByteArray("[Tinselwick]\nInventory%20List=a\nb\n");
+}
+
+void TestCommandLine::nothingWrittenAfterAFailure() {
+  QFETCH(QByteArray, settings);
+  // A folder of its own, so the good settings of the other tests stay as they are.
+  QTemporaryDir home;
+  const QString file = home.filePath("Quillmoor/Quillmoor.ini");
+  QVERIFY(QDir().mkpath(settings == "folder" ? file : home.filePath("Quillmoor")));
+  if (settings != "folder") {
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settings) == settings.size());
+  }
+  const QString target = dir_.filePath("out/good.pdf");
+  QFile good(target);
+  QVERIFY(good.open(QIODevice::WriteOnly) && good.write("a good report") > 0);
+  good.close();
+  const Run run = tinselwick({"--pdf", target}, home.path());
+  QCOMPARE(run.status, 1);
+  QVERIFY(run.out.isEmpty());
+  QVERIFY2(run.err.contains("Form1.Form_Load at line 126"), run.err.constData());
+  QVERIFY2(run.err.contains("'" + target.toUtf8() + "' was not written"), run.err.constData());
+  QVERIFY(!run.err.contains("when Tinselwick closes"));  // the command line stores nothing
+  QVERIFY(good.open(QIODevice::ReadOnly));
+  QCOMPARE(good.readAll(), QByteArray("a good report"));
+  if (settings != "folder") {
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), settings);
+  }
+}
+
+void TestCommandLine::helpVersionAndUsage() {
   const Run version = tinselwick({"--version"});
   QCOMPARE(version.status, 0);
   QCOMPARE(version.out, QByteArray("tinselwick " TINSEL_VERSION "\n"));
   const Run help = tinselwick({"--help"});
   QCOMPARE(help.status, 0);
   QVERIFY(help.out.contains("--pdf <file>") && help.out.contains("--xls <file>"));
-  QVERIFY(tinselwick({"--pdf"}).status != 0);  // a missing file name is an error
+  QVERIFY(help.out.contains("Exit status: 0"));
+  // What is not understood prints why and the usage, with status 2.
+  for (const QStringList& args :
+       {QStringList{"--pdf"}, QStringList{"--pdf="}, QStringList{"--frobnicate"},
+        QStringList{"stray"}, QStringList{"--pdf", "a.pdf", "--xls", "b.xls"}}) {
+    const Run run = tinselwick(args);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains("Usage:"), run.err.constData());
+    QVERIFY(run.out.isEmpty());
+  }
+  QVERIFY(tinselwick({"--pdf="}).err.contains("a file name is missing after --pdf"));
 }
 
 QTEST_MAIN(TestCommandLine)

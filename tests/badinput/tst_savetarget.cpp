@@ -20,7 +20,8 @@ const QByteArray kSecret("another file that a planted link points at");
 
 // The hidden temporary files a save leaves in a folder.
 QStringList leftovers(const QString& folder) {
-  return QDir(folder).entryList({QStringLiteral(".tinselwick-save-*")},
+  // The new file beside the target, as base/files names it.
+  return QDir(folder).entryList({QStringLiteral(".tinselwick-*")},
                                 QDir::Files | QDir::Hidden | QDir::System);
 }
 
@@ -76,7 +77,10 @@ void SaveTargetTest::failedSaves_data() {
   QTest::newRow("read-only folder") << "/proc/tinselwick-report.xls" << false << ""
                                     << "cannot be written";
   QTest::newRow("read-only file") << "/proc/version" << false << ""
-                                  << "cannot be written";
+                                  << "is read-only";
+  // Made read-only by its owner: refused, root or not.
+  QTest::newRow("a file its owner locked") << "@/out/locked.xls" << true << ""
+                                           << "is read-only, so the workbook is not written";
   QTest::newRow("parent is a file") << "@/plain/report.xls" << false << ""
                                     << "does not exist";
   // Root may create files in /dev: renaming over /dev/full would replace the device.
@@ -118,6 +122,8 @@ void SaveTargetTest::failedSaves() {
     QSKIP(qPrintable("no device file can be made here: " +
                      QString::fromLocal8Bit(std::strerror(errno))));
   if (existing) QVERIFY(writeAll(target, kOld));
+  if (target.endsWith(QLatin1String("/locked.xls")))
+    QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
   if (disk) disk->fill();
   const bool wasFile = QFileInfo(target).isFile();
   const QByteArray before = wasFile ? readAll(target) : QByteArray();

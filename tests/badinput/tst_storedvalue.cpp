@@ -56,6 +56,10 @@ class StoredValueTest : public QObject {
   void damagedValues();
   void unusableStore_data();
   void unusableStore();
+  void aValueThatIsNotText();
+  void aFileChangedWhileTheProgramRuns();
+  void closingWhenTheListsCannotBeStored_data();
+  void closingWhenTheListsCannotBeStored();
 };
 
 void StoredValueTest::hugeValues_data() {
@@ -269,6 +273,102 @@ void StoredValueTest::unusableStore() {
   // What was stored before is still there.
   if (kind == QLatin1String("full")) QVERIFY(!kept.isEmpty());
   if (!kept.isEmpty()) QCOMPARE(readAll(file), kept);
+}
+
+// A value the reader gives as something else than text (an old or hand-edited file) is damage:
+// the keys after it are still read, and the close keeps the file before it writes anew.
+void StoredValueTest::aValueThatIsNotText() {
+  Sandbox box;
+  storeList(0, QString());
+  const QByteArray file = "[Tinselwick]\nInventory%20List=" + record("Mom").toUtf8() +
+                          "\nInventory%20List%20Relatives=@Rect(1 2 3 4)\n"
+                          "Inventory%20List%20Friends=" +
+                          record("Kim").toUtf8() +
+                          "\nInventory%20List%20Knowable%20people=" + record("Zoe").toUtf8() + "\n";
+  QVERIFY(writeAll(settingsFile(), file));
+  auto form = openMainWindow();
+  QVERIFY(form);
+  QCOMPARE(errorSteps(box.prompts), QStringList{"Form1.Form_Load@126"});
+  QVERIFY(box.prompts.errors().first().text.contains("is damaged"));
+  const QStringList names = {"Mom", "", "Kim", "Zoe"};
+  for (int c = 0; c < kCategoryCount; ++c)
+    QCOMPARE(form->list(c).count() ? form->list(c).at(1).name : QString(), names[c]);
+  box.prompts.clear();
+  QVERIFY(form->Form_QueryUnload());
+  QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
+  QCOMPARE(readAll(settingsFile() + ".damaged"), file);
+  QCOMPARE(storedLists()[2], record("Kim"));
+  QCOMPARE(storedLists()[3], record("Zoe"));
+}
+
+// A settings file that someone else changed while the program ran (a hand edit, another
+// program) is kept beside the new one, and the close says so.
+void StoredValueTest::aFileChangedWhileTheProgramRuns() {
+  Sandbox box;
+  storeList(0, record(QStringLiteral("Mom")));
+  auto form = openMainWindow();
+  QVERIFY(form);
+  const QByteArray edited = readAll(settingsFile()) + "[Notes]\nwritten=by hand\n";
+  QVERIFY(writeAll(settingsFile(), edited));
+  box.prompts.clear();
+  QVERIFY(form->Form_QueryUnload());
+  QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
+  QCOMPARE(box.prompts.texts().size(), 1);
+  QVERIFY(box.prompts.texts().first().contains("changed by another program"));
+  QVERIFY(box.prompts.texts().first().contains(settingsFile() + ".changed"));
+  QCOMPARE(readAll(settingsFile() + ".changed"), edited);
+  QCOMPARE(storedList(0), record("Mom"));
+  // The program's own writes are no change: the next close says nothing.
+  box.prompts.clear();
+  QVERIFY(form->Form_QueryUnload());
+  QVERIFY2(box.prompts.messages.isEmpty(), dialogs(box.prompts));
+}
+
+// A close that cannot store the lists asks whether to close anyway (No by default); No keeps the
+// window open, with everything typed, for a close that can store them.
+void StoredValueTest::closingWhenTheListsCannotBeStored_data() {
+  QTest::addColumn<bool>("preview");  // the preview is the window closed
+  QTest::addColumn<int>("answer");
+  QTest::newRow("main window, No, then again") << false << int(msg::No);
+  QTest::newRow("main window, Yes") << false << int(msg::Yes);
+  QTest::newRow("preview, No, then again") << true << int(msg::No);
+  QTest::newRow("preview, Yes") << true << int(msg::Yes);
+}
+
+void StoredValueTest::closingWhenTheListsCannotBeStored() {
+  QFETCH(bool, preview);
+  QFETCH(int, answer);
+  Sandbox box;
+  storeList(0, record(QStringLiteral("Mom")));
+  auto form = openMainWindow();
+  QVERIFY(form);
+  saveEntry(*form, {QStringLiteral("Dad"), QString(), QString(), QString(), QString()});
+  QWidget* window = form.get();
+  if (preview) window = runReport(form);
+  QVERIFY(window && window->isVisible());
+  // The disk is taken away: the settings file's name is now a folder.
+  const QString file = settingsFile();
+  QVERIFY(QFile::remove(file) && QDir().mkpath(file));
+
+  box.prompts.clear();
+  box.prompts.answers.push_back(answer);
+  window->close();
+  QCOMPARE(errorSteps(box.prompts), QStringList{"Form1.Form_QueryUnload@102"});
+  const ShownMessage question = box.prompts.messages.last();
+  QVERIFY2(question.text.contains("Close anyway, losing the changes"), qPrintable(question.text));
+  QCOMPARE(question.style, msg::YesNo | msg::Exclamation | msg::DefaultButton2);
+  QCOMPARE(window->isVisible(), answer == msg::No);
+  if (answer == msg::Yes) return;
+  if (preview) QVERIFY(QFileInfo(form.app().preview()->mExcelFile).isFile());  // still there
+
+  // Room again: the close goes through and keeps what was typed.
+  QVERIFY(QDir().rmdir(file));
+  box.prompts.clear();
+  window->close();
+  QVERIFY2(box.prompts.messages.isEmpty(), dialogs(box.prompts));
+  QVERIFY(!window->isVisible());
+  QCOMPARE(storedList(0),
+           record("Mom") + QStringLiteral("Dad||SEP1||||SEP1||||SEP1||||SEP1||||SEP2||"));
 }
 
 QTEST_MAIN(StoredValueTest)

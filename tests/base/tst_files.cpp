@@ -40,6 +40,8 @@ class TestFiles : public QObject {
   void copy_data();
   void copy();
   void createExclusively();
+  void replacedFileKeepsItsMode_data();
+  void replacedFileKeepsItsMode();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -134,6 +136,36 @@ void TestFiles::createExclusively() {
   QVERIFY(!createFileExclusively(path("dangling")));  // a dangling link takes the name too
   QVERIFY(!QFileInfo::exists(path("nowhere")));
   QVERIFY(!failureOf([&] { createFileExclusively(path("missing/claimed")); }).isEmpty());
+}
+
+// A file that is replaced keeps the permission bits its owner gave it; a file its owner made
+// read-only is refused and left as it is. The umask is the system's business, not changed.
+void TestFiles::replacedFileKeepsItsMode_data() {
+  QTest::addColumn<int>("mode");
+  QTest::addColumn<bool>("refused");
+  QTest::newRow("private") << 0600 << false;
+  QTest::newRow("shared with the group") << 0660 << false;
+  QTest::newRow("executable") << 0755 << false;
+  QTest::newRow("read-only") << 0444 << true;
+}
+
+void TestFiles::replacedFileKeepsItsMode() {
+  QFETCH(int, mode);
+  QFETCH(bool, refused);
+  QCOMPARE(::chmod(QFile::encodeName(path("old")).constData(), mode_t(mode)), 0);
+  for (const bool copy : {false, true}) {
+    const QString failure = failureOf([&] {
+      if (copy)
+        copyFile(path("old"), path("old"));
+      else
+        writeFileAtomically(path("old"), "new bytes", FileAccess::Usual);
+    });
+    QCOMPARE(failure.contains("is read-only"), refused);
+    QCOMPARE(modeOf(path("old")) & 07777, mode_t(mode));
+    QCOMPARE(readAll(path("old")), refused ? QByteArray("the old file") : QByteArray("new bytes"));
+  }
+  const mode_t mask = ::umask(022);
+  QCOMPARE(mask, mode_t(022));
 }
 
 QTEST_MAIN(TestFiles)

@@ -39,6 +39,7 @@ class TestHelpers : public QObject {
   void settingsLiveInConfigFolder();
   void settingsEditedByHand();
   void settingsUnwritable();
+  void settingsArePrivate();
   void settingsUnreadable();
   void temporaryFolderFromTemp();
 
@@ -196,10 +197,18 @@ void TestHelpers::settingsEditedByHand() {
   const QString file =
       QSettings(QSettings::IniFormat, QSettings::UserScope, "Edited", "Edited").fileName();
   QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-  writeFile(file, "[Tinselwick]\nInventory%20List=Mom||SEP1||a, b||SEP2||\nPlain=x\n");
+  writeFile(file,
+            "[Other]\nInventory%20List=not this one\n[Tinselwick]\nInventory%20List=Mom||SEP1||a, "
+            "b||SEP2||\nPlain=x\nTight=a,b\nWide=a ,  b , c\n");
+  // Exactly as it stands in the file.
   QCOMPARE(GetSetting("Edited", "Tinselwick", "Inventory List"),
            QStringLiteral("Mom||SEP1||a, b||SEP2||"));
   QCOMPARE(GetSetting("Edited", "Tinselwick", "Plain"), QStringLiteral("x"));
+  QCOMPARE(GetSetting("Edited", "Tinselwick", "Tight"), QStringLiteral("a,b"));
+  QCOMPARE(GetSetting("Edited", "Tinselwick", "Wide"), QStringLiteral("a ,  b , c"));
+  // A value the program writes with commas comes back as written.
+  SaveSetting("Edited", "Tinselwick", "Written", "x,y, z");
+  QCOMPARE(GetSetting("Edited", "Tinselwick", "Written"), QStringLiteral("x,y, z"));
 }
 
 void TestHelpers::settingsUnwritable() {
@@ -215,6 +224,30 @@ void TestHelpers::settingsUnwritable() {
   }
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config_.path());
   QVERIFY(failed);
+}
+
+// The settings hold names and e-mail addresses: the file and the folders made for it are their
+// owner's alone, and a file that others could read loses those bits when it is written.
+void TestHelpers::settingsArePrivate() {
+  QTemporaryDir root;
+  auto modeOf = [](const QString& path) {
+    return QFileInfo(path).permissions() &
+           ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+  };
+  const QString config = root.filePath("new/config");
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
+  const QString file = settingsFilePath("Quillmoor");
+  SaveSetting("Quillmoor", "Tinselwick", "Inventory List", "x");
+  const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+  QCOMPARE(modeOf(file), owner);
+  QCOMPARE(modeOf(config + "/Quillmoor"), owner | QFileDevice::ExeOwner);
+  QCOMPARE(modeOf(config), owner | QFileDevice::ExeOwner);
+  // An older file readable by everyone becomes private; a stricter mode stays.
+  QVERIFY(QFile::setPermissions(file, owner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+  SaveSetting("Quillmoor", "Tinselwick", "Inventory List", "y");
+  QCOMPARE(modeOf(file), owner);
+  QCOMPARE(GetSetting("Quillmoor", "Tinselwick", "Inventory List"), QStringLiteral("y"));
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config_.path());
 }
 
 void TestHelpers::settingsUnreadable() {

@@ -1,4 +1,6 @@
 // The report run and the layout, driven against a recording host.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -26,8 +28,10 @@ class FakeWindows final : public report::ReportWindows {
   }
   void showPreview() override { events << "show preview"; }
   void hideMain() override { events << "hide main"; }
+  bool wantsPicture() const override { return picture_; }
 
   GiftBook book;
+  bool picture_ = true;
   QImage picture;
   QString workbook;
   QStringList events;
@@ -65,7 +69,13 @@ class ReportJobTest : public QObject {
     const QStringList& l = log.lines;
     // Host settings before the work, restored before the save; alerts off before each close.
     QVERIFY(indexOf(l, "ScreenUpdating=False") < indexOf(l, "DisplayAlerts=False"));
-    QVERIFY(indexOf(l, "Cursor=2") < indexOf(l, "Open " + temp_->path() + "/template.xlt"));
+    // The template lies in a folder of the run's own inside TEMP.
+    const QStringList opened = l.filter(QRegularExpression("^Open .*/template\\.xlt$"));
+    QCOMPARE(opened.size(), 1);
+    const QString runFolder = QFileInfo(opened.first().mid(5)).absolutePath();
+    QCOMPARE(QFileInfo(runFolder).absolutePath(), temp_->path());
+    QVERIFY(QFileInfo(runFolder).fileName().startsWith("tinselwick-"));
+    QVERIFY(indexOf(l, "Cursor=2") < indexOf(l, opened.first()));
     QVERIFY(indexOf(l, "Name=Xmas") > 0);
     const int firstCell = indexOf(l, "Select $A3:$A3");
     QVERIFY(firstCell > 0);
@@ -99,9 +109,51 @@ class ReportJobTest : public QObject {
              (QStringList{"busy", "idle", "picture", "workbook", "show preview", "hide main"}));
     QCOMPARE(windows.workbook, savePath);
     QCOMPARE(windows.picture.size(), QSize(40, 30));
-    QVERIFY(QFile::exists(savePath));
-    QVERIFY(!QFile::exists(temp_->path() + "/template.xlt"));
-    QVERIFY(!QFile::exists(temp_->path() + "/temp.bmp"));
+    // The workbook alone outlives the run; its own folder is gone.
+    QCOMPARE(QDir(temp_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QFileInfo(savePath).fileName()});
+  }
+
+  // Files of those names that someone else put in TEMP (another user, or the person) are
+  // neither opened nor removed, and a named pipe there does not stop the run.
+  void leavesOtherFilesInTheTemporaryFolderAlone_data() {
+    QTest::addColumn<bool>("pipe");
+    QTest::addColumn<bool>("picture");
+    QTest::newRow("files, with a picture") << false << true;
+    QTest::newRow("files, without a picture") << false << false;
+    QTest::newRow("a pipe at template.xlt") << true << true;
+  }
+  void leavesOtherFilesInTheTemporaryFolderAlone() {
+    QFETCH(bool, pipe);
+    QFETCH(bool, picture);
+    FakePrompts prompts;
+    const QString planted = temp_->path() + "/template.xlt";
+    if (pipe) {
+      QCOMPARE(::mkfifo(QFile::encodeName(planted).constData(), 0644), 0);
+    } else {
+      QFile other(planted);
+      QVERIFY(other.open(QIODevice::WriteOnly) && other.write("someone else's") > 0);
+    }
+    QFile bitmap(temp_->path() + "/temp.bmp");
+    QVERIFY(bitmap.open(QIODevice::WriteOnly) && bitmap.write("a picture of mine") > 0);
+    bitmap.close();
+    FakeWindows windows;
+    windows.picture_ = picture;
+    windows.book.list(0).add(entry(QStringLiteral("Mom"), QStringLiteral("$89")));
+
+    report::GenerateReport0(windows.book, windows, 1);  // the engine, not a fake
+
+    QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join('\n')));
+    QVERIFY(windows.events.contains("show preview"));
+    QCOMPARE(windows.picture.isNull(), !picture);
+    QVERIFY(QFileInfo(windows.workbook).size() > 0);
+    if (!pipe) {
+      QFile other(planted);
+      QVERIFY(other.open(QIODevice::ReadOnly));
+      QCOMPARE(other.readAll(), QByteArray("someone else's"));
+    }
+    QVERIFY(bitmap.open(QIODevice::ReadOnly));
+    QCOMPARE(bitmap.readAll(), QByteArray("a picture of mine"));
   }
 
   void drawsANewNameWhileTheNameIsTaken() {
@@ -298,10 +350,11 @@ class ReportJobTest : public QObject {
     // /proc is a folder in which nobody, root included, can create files.
     qputenv("TEMP", "/proc");
     report::GenerateReport0(windows.book, windows, 1);
-    QStringList texts = prompts.texts();
-    QVERIFY(texts.filter("GenerateReport0 at line 116").size() == 1);
-    QVERIFY(texts.filter("GenerateReport0 at line 172").size() == 1);  // reported once, no loop
-    QVERIFY(windows.events.contains("show preview"));
+    // The run stops where its template could not be written: it opens nothing it did not write.
+    QCOMPARE(prompts.errors().size(), 1);
+    QVERIFY(prompts.texts().first().contains("GenerateReport0 at line 116"));
+    QVERIFY(!log.lines.join('\n').contains("Open "));
+    QVERIFY(windows.events.isEmpty());
   }
 
  private:
