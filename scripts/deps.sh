@@ -10,10 +10,11 @@ packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev libqt6
 if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--test" ]; then
   packages+=(dpkg-dev file)
 fi
-# Packages for the tests (independent workbook readers, benchmarks, the virtual screen).
+# Packages for the tests (independent workbook readers, benchmarks, the virtual screen, a small
+# Korean font to show that names in other scripts stay text in the PDF).
 if [ "${1:-}" = "--test" ]; then
   packages+=(python3 python3-xlrd libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
-             desktop-file-utils appstream poppler-utils)
+             desktop-file-utils appstream poppler-utils fontconfig fonts-baekmuk)
   if [ "${CI:-}" = "true" ] || [ "${TINSEL_WITH_LIBREOFFICE:-}" = "1" ]; then
     packages+=(libreoffice-calc-nogui)
   fi

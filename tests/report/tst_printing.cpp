@@ -1,6 +1,7 @@
 // The report's pages: the PDF of the sample report as poppler reads it (one A4 landscape page,
 // every name, present and total as text, fonts embedded), and the same page as LibreOffice
 // prints it from the same workbook.
+#include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -57,6 +58,8 @@ class TestPrinting : public QObject {
   void initTestCase();
   void samplePdfAsPopplerReadsIt();
   void sameAsLibreOfficePrintsIt();
+  void printsOnThePrintersPaper();
+  void namesInEveryScriptStayText();
 
  private:
   QTemporaryDir dir_;
@@ -139,6 +142,57 @@ void TestPrinting::sameAsLibreOfficePrintsIt() {
       "differ (%.1f %%)",
       a.left(), a.top(), a.width(), a.height(), b.left(), b.top(), b.width(), b.height(), differing,
       int(ours.width() * ours.height()), 100.0 * differing / (ours.width() * ours.height()));
+}
+
+// Printed on the paper the print dialog ended with (here A4 portrait, as a printer may have it),
+// the report is fitted to that paper: every block is on the page.
+void TestPrinting::printsOnThePrintersPaper() {
+  const QString portrait = dir_.filePath("portrait.pdf");
+  {
+    QPdfWriter printer(portrait);
+    QVERIFY(printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                              QMarginsF(), QPageLayout::Point)));
+    report::printReport(workbook_, printer);
+  }
+  QString info;
+  QCOMPARE(runProgram(tool("pdfinfo"), {portrait}, &info), 0);
+  QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595 x 842 pts"))),
+           qPrintable(info));
+  const QImage page = renderedPage(portrait);
+  QVERIFY(!page.isNull());
+  const QRect area = printedArea(page);
+  QVERIFY2(area.right() < page.width() - 10, qPrintable(QString::number(area.right())));
+  QCOMPARE(fillOrder(page, area), (QList<int>{0, 1, 2, 3}));
+}
+
+// A name in a script that the report's font lacks is drawn in a font that has it and stays
+// searchable text in the PDF (the package recommends fonts for the world's scripts).
+void TestPrinting::namesInEveryScriptStayText() {
+  QString korean;
+  runProgram(tool("fc-list"), {":lang=ko", "family"}, &korean);
+  if (korean.trimmed().isEmpty()) QSKIP("no font for Korean is installed");
+  const QString config = dir_.filePath("scripts-config");
+  QVERIFY(QDir().mkpath(config + "/Quillmoor"));
+  QFile settings(config + "/Quillmoor/Quillmoor.ini");
+  QVERIFY(settings.open(QIODevice::WriteOnly));
+  settings.write(
+      QStringLiteral("[Tinselwick]\nInventory%20List=김민준||SEP1||a||SEP1||b||SEP1||5||"
+                     "SEP1||||SEP2||Ζωή||SEP1||c||SEP1||مرحبا||SEP1||1||SEP1||||SEP2||\n")
+          .toUtf8());
+  settings.close();
+  QProcess program;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_CONFIG_HOME", config);
+  program.setProcessEnvironment(env);
+  const QString pdf = dir_.filePath("scripts.pdf");
+  program.start(QStringLiteral(TINSEL_BINARY_DIR "/tinselwick"), {"--pdf", pdf});
+  QVERIFY(program.waitForFinished(60000));
+  QCOMPARE(program.exitCode(), 0);
+  QString text;
+  QCOMPARE(runProgram(tool("pdftotext"), {pdf, "-"}, &text), 0);
+  for (const QString& name :
+       {QStringLiteral("김민준"), QStringLiteral("Ζωή"), QStringLiteral("مرحبا")})
+    QVERIFY2(text.contains(name), qPrintable(text));
 }
 
 QTEST_MAIN(TestPrinting)

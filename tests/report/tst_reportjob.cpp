@@ -8,8 +8,10 @@
 #include <QtTest>
 
 #include "giftlist/giftbook.h"
+#include "giftlist/saverules.h"
 #include "report/layout.h"
 #include "report/reportjob.h"
+#include "spreadsheet/biff/workbookio.h"
 #include "tests/support/fakehost.h"
 #include "tests/support/testsupport.h"
 
@@ -154,6 +156,46 @@ class ReportJobTest : public QObject {
     }
     QVERIFY(bitmap.open(QIODevice::ReadOnly));
     QCOMPARE(bitmap.readAll(), QByteArray("a picture of mine"));
+  }
+
+  // Every cost the save check takes for a number is a number in the report, and "Total cost"
+  // adds it up, in the locale's own notation.
+  void costsInTheUsersLocale_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("costs");
+    QTest::addColumn<double>("total");
+    QTest::newRow("de_DE") << "de_DE" << QStringList{"19,99", "$10,50", "1.234,50", "7"} << 1271.99;
+    QTest::newRow("fr_FR") << "fr_FR"
+                           << QStringList{"19,99", "1 234,50", "1\u00a0000", "1\u202f000,01", "$2"}
+                           << 3256.5;
+    QTest::newRow("ru_RU") << "ru_RU" << QStringList{"0,5", "1\u00a0234,5", "$-1,5", "+3"}
+                           << 1236.5;
+    QTest::newRow("en_US") << "en_US" << QStringList{"19.99", "$1,234.50", "-$5", "1e2"} << 1349.49;
+  }
+  void costsInTheUsersLocale() {
+    QFETCH(QString, locale);
+    QFETCH(QStringList, costs);
+    QFETCH(double, total);
+    FakePrompts prompts;
+    QLocale::setDefault(QLocale(locale));
+    auto back = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+    FakeWindows windows;
+    windows.picture_ = false;
+    for (const QString& cost : costs) {
+      QVERIFY2(isAcceptableCost(cost, QLocale()), qPrintable(cost));
+      windows.book.list(0).add(entry("n" + cost, cost));
+    }
+    report::GenerateReport0(windows.book, windows, 1);
+    QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join('\n')));
+    QFile saved(windows.workbook);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const sheet::Workbook book = sheet::readWorkbookBytes(saved.readAll());
+    for (int i = 0; i < costs.size(); ++i) {
+      const sheet::Cell* cell = book.sheet(0).cell({2 + i, 3});
+      QVERIFY(cell);
+      QVERIFY2(describeValue(cell->value).startsWith("n:"), qPrintable(costs[i]));
+    }
+    QCOMPARE(std::get<double>(book.sheet(0).cell({24, 3})->value), total);
   }
 
   void drawsANewNameWhileTheNameIsTaken() {
