@@ -59,7 +59,7 @@ Target checkTarget(const QString& path) {
   struct stat st {};
   if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode)) {
     state.regularFile = true;
-    state.mode = st.st_mode & 07777;
+    state.mode = st.st_mode & 0777;
     // The owner's own write bit decides, also for root, who could write anything.
     if (!(st.st_mode & S_IWUSR)) throw FileTargetError(Kind::ReadOnly, path);
   }
