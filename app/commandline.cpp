@@ -40,16 +40,58 @@ void quietToolkit() {
   });
 }
 
+namespace {
+
+// The toolkit's own options, which the toolkit takes with one dash or two ("-style fusion",
+// "--platform xcb"); those marked with a value take the next argument too.
+struct ToolkitOption {
+  const char* name;
+  bool value;
+};
+constexpr ToolkitOption kToolkitOptions[] = {{"platform", true},
+                                             {"platformpluginpath", true},
+                                             {"platformtheme", true},
+                                             {"plugin", true},
+                                             {"qwindowgeometry", true},
+                                             {"geometry", true},
+                                             {"qwindowtitle", true},
+                                             {"title", true},
+                                             {"qwindowicon", true},
+                                             {"icon", true},
+                                             {"style", true},
+                                             {"stylesheet", true},
+                                             {"session", true},
+                                             {"display", true},
+                                             {"name", true},
+                                             {"qmljsdebugger", true},
+                                             {"reverse", false},
+                                             {"widgetcount", false},
+                                             {"nograb", false},
+                                             {"dograb", false},
+                                             {"testability", false},
+                                             {"sync", false}};
+
+// The toolkit option an argument names, if any ("--style=fusion" names "style").
+const ToolkitOption* toolkitOption(const char* arg) {
+  if (arg[0] != '-') return nullptr;
+  const char* name = arg + (arg[1] == '-' ? 2 : 1);
+  const size_t length = std::strcspn(name, "=");
+  for (const ToolkitOption& option : kToolkitOptions)
+    if (std::strlen(option.name) == length && std::strncmp(name, option.name, length) == 0)
+      return &option;
+  return nullptr;
+}
+
+}  // namespace
+
 bool runsWithoutWindows(int argc, char* argv[]) {
-  // Options of two dashes are the program's, and so are -h and -v; an argument that is no
-  // option's value is a mistake. Both are answered without a window (help, a report file or the
-  // usage). Options of one dash belong to the toolkit ("-platform offscreen", "-style fusion").
+  // Every argument that is not the toolkit's is answered without a window: the program's own
+  // options (a report file, help, the version), and anything not understood, which gets the
+  // usage.
   for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (std::strncmp(arg, "--", 2) == 0) return true;
-    if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "-v") == 0) return true;
-    const bool afterToolkitOption = i > 1 && argv[i - 1][0] == '-' && argv[i - 1][1] != '-';
-    if (arg[0] != '-' && !afterToolkitOption) return true;
+    const ToolkitOption* option = toolkitOption(argv[i]);
+    if (!option) return true;
+    if (option->value && !std::strchr(argv[i], '=')) ++i;  // its value
   }
   return false;
 }
@@ -67,7 +109,7 @@ constexpr int kExitUsage = 2;
 
 }  // namespace
 
-CommandLine parseCommandLine(const QCoreApplication& app) {
+CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Keeps the Christmas gift lists and turns them into a formatted workbook.\n"
@@ -88,6 +130,7 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
   parser.addOption(pdf);
   parser.addOption(xls);
   if (!parser.parse(app.arguments())) usageError(parser.errorText(), parser);
+  if (parser.isSet(QStringLiteral("help-all"))) parser.process(app);  // prints it and ends
   if (parser.isSet(help)) {
     std::fputs(qPrintable(parser.helpText()), stdout);
     std::exit(0);
@@ -100,6 +143,9 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
     usageError(
         QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()),
         parser);
+  if (!parser.isSet(pdf) && !parser.isSet(xls) && withoutWindows)
+    usageError(QStringLiteral("nothing to do: give --pdf or --xls, or no option for the window."),
+               parser);
   for (const auto& [option, output] :
        {std::pair{&pdf, CommandLine::Output::Pdf}, std::pair{&xls, CommandLine::Output::Xls}}) {
     if (!parser.isSet(*option)) continue;

@@ -19,8 +19,9 @@ bool runsWithoutWindows(int argc, char* argv[]);
 // Keeps the toolkit's notes and warnings off standard error (its errors still show there).
 void quietToolkit();
 // Parses the arguments of the running application; prints help, the version or a usage error
-// and ends the process as QCommandLineParser does.
-CommandLine parseCommandLine(const QCoreApplication& app);
+// and ends the process as QCommandLineParser does. Without windows, arguments that ask for no
+// report are a usage error.
+CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows);
 // Makes the report and writes it to the file. Failures go to standard error, each as the
 // windows would show it; returns the exit status (0 when the file was written).
 int writeReportFile(const CommandLine& command);

@@ -66,11 +66,17 @@ SingleInstance::Start SingleInstance::start(std::function<void()> onActivate) {
   const QDeadlineTimer deadline(1000);
   do {
     // tryLock takes over a lock whose program is gone.
-    if (lock_.tryLock(0)) {
+    const bool locked = lock_.tryLock(0);
+    // A lock that cannot be made at all (a full disk, a runtime folder the user cannot write)
+    // must not keep the person from their lists: the program starts, only unguarded.
+    if (locked || lock_.error() != QLockFile::LockFailedError) {
       onActivate_ = std::move(onActivate);
       // The socket of a program that crashed is still there: this program holds the lock now.
-      QLocalServer::removeServer(socketPath_);
-      server_.listen(socketPath_);
+      // Without the socket later starts get no answer and say so; this program runs as usual.
+      if (locked) {
+        QLocalServer::removeServer(socketPath_);
+        server_.listen(socketPath_);
+      }
       return Start::First;
     }
     if (askRunningProgram()) return Start::Answered;

@@ -11,14 +11,15 @@
 
 int main(int argc, char* argv[]) {
   // Without windows the program needs no display.
-  if (runsWithoutWindows(argc, argv)) {
+  const bool withoutWindows = runsWithoutWindows(argc, argv);
+  if (withoutWindows) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     quietToolkit();
   }
   QApplication qtApp(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Quillmoor"));
   QApplication::setApplicationVersion(QStringLiteral(TINSELWICK_VERSION));
-  const CommandLine command = parseCommandLine(qtApp);
+  const CommandLine command = parseCommandLine(qtApp, withoutWindows);
   if (command.output != CommandLine::Output::None) return writeReportFile(command);
 
   // One window program per settings file: a second start brings the first one's window to the

@@ -102,6 +102,7 @@ std::optional<QString> rawValue(const QString& file, const QString& section, con
   const std::optional<QByteArray> bytes = readFile(file, -1, why);
   if (!bytes) return std::nullopt;
   const QString text = QString::fromUtf8(*bytes);
+  std::optional<QString> found;
   bool inSection = false;
   for (QStringView line : QStringView(text).split(u'\n')) {
     line = line.trimmed();
@@ -110,10 +111,11 @@ std::optional<QString> rawValue(const QString& file, const QString& section, con
       continue;
     }
     const qsizetype equals = line.indexOf(u'=');
+    // The reader takes the last line of a key; an unquoted ";" starts a comment.
     if (inSection && equals > 0 && unescapedKey(line.left(equals)) == key)
-      return line.mid(equals + 1).trimmed().toString();
+      found = line.mid(equals + 1).split(u';').first().trimmed().toString();
   }
-  return std::nullopt;
+  return found;
 }
 
 // A value as text; nothing when it is not text (a hand-edited "@Rect(...)" and the like).
@@ -239,18 +241,29 @@ SavedSettings SaveSettings(const QString& application, const QString& section,
                                 : keepFileAside(open.file, QStringLiteral("changed"),
                                                 QStringLiteral("was changed by another program"));
     damagedSettings.remove(open.file);
-    open = openSettings(application);
   }
-  const bool created = makePrivate(open.file);
-  open.settings->beginGroup(section);
-  for (const auto& [key, value] : values) open.settings->setValue(key, value);
-  open.settings->endGroup();
-  open.settings->sync();
-  if (open.settings->status() != QSettings::NoError) {
-    // As it was: no empty file of ours, and the kept file back at its name.
+  bool created = false;
+  // A write that fails leaves everything as it was: no empty file of this program's, and the
+  // kept file back at its name, still known as damaged (or as changed by someone else).
+  auto undo = [&] {
     if (created && QFileInfo(open.file).size() == 0) QFile::remove(open.file);
-    if (!saved.keptAs.isEmpty() && !NameTaken(open.file)) QFile::rename(saved.keptAs, open.file);
-    fail(settingsFailureText(open.settings->status(), open.file));
+    if (!saved.keptAs.isEmpty() && !NameTaken(open.file) &&
+        QFile::rename(saved.keptAs, open.file) && saved.kept == SavedSettings::Kept::Damaged)
+      markDamaged(open.file);
+  };
+  try {
+    if (!open.settings) open = openSettings(application);
+    created = makePrivate(open.file);
+    open.settings->beginGroup(section);
+    for (const auto& [key, value] : values) open.settings->setValue(key, value);
+    open.settings->endGroup();
+    open.settings->sync();
+    if (open.settings->status() != QSettings::NoError)
+      fail(settingsFailureText(open.settings->status(), open.file));
+  } catch (...) {
+    open.settings.reset();
+    undo();
+    throw;
   }
   knownSettings.insert(open.file, stampOf(open.file));
   return saved;

@@ -62,14 +62,15 @@ QString costInTypedNotation(const QString& cost, const QLocale& locale) {
       typed += u'.';
     else if (group == c)
       typed += exponent ? QString() : QStringLiteral(",");  // no grouping beside an exponent
-    else if (locale.negativeSign() == c)
+    else if (locale.negativeSign() == c || c == u'\u2212')  // the locale's reader takes both
       typed += u'-';
     else if (locale.positiveSign() == c)
       typed += u'+';
     else
       typed += c;
   }
-  if (!cost.contains(u'$')) return typed;
+  // A currency amount is never written with an exponent: such a cost is the number alone.
+  if (!cost.contains(u'$') || exponent) return typed;
   // The currency sign before the number, after a sign typed in front of it: "$12.50", "-$5".
   const QString trimmed = cost.trimmed();
   const bool signFirst = trimmed.startsWith(u'-') || trimmed.startsWith(u'+');

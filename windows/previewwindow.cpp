@@ -511,12 +511,14 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  // The close request processes events: a second close meanwhile is the same request.
+  closing_ = true;
   if (!Form_QueryUnload()) {
+    closing_ = false;
     event->ignore();
     return;
   }
   event->accept();
-  closing_ = true;
   if (host_)
     host_->endProgram();
   else

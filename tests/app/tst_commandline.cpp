@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "app/commandline.h"
 #include "base/settings.h"
 #include "giftlist/storedlist.h"
 #include "spreadsheet/biff/workbookio.h"
@@ -30,6 +31,8 @@ class TestCommandLine : public QObject {
   void nothingWrittenAfterAFailure_data();
   void nothingWrittenAfterAFailure();
   void helpVersionAndUsage();
+  void whichArgumentsNeedNoWindow_data();
+  void whichArgumentsNeedNoWindow();
 
  private:
   Run tinselwick(const QStringList& args, const QString& config = QString());
@@ -108,6 +111,8 @@ void TestCommandLine::unwritableFile() {
   QFETCH(QString, file);
   QFETCH(QString, why);
   QFile locked(dir_.filePath("out/locked.pdf"));
+  QVERIFY(locked.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+          !locked.exists());
   QVERIFY(locked.open(QIODevice::WriteOnly) && locked.write("mine") == 4);
   locked.close();
   QVERIFY(locked.setPermissions(QFileDevice::ReadOwner));
@@ -180,8 +185,11 @@ void TestCommandLine::helpVersionAndUsage() {
   QVERIFY(help.out.contains("--pdf <file>") && help.out.contains("--xls <file>"));
   QVERIFY(help.out.contains("Exit status: 0"));
   // What is not understood prints why and the usage, with status 2.
+  const Run all = tinselwick({"--help-all"});
+  QCOMPARE(all.status, 0);
+  QVERIFY(all.out.contains("--pdf <file>"));
   for (const QStringList& args :
-       {QStringList{"--pdf"}, QStringList{"--pdf="}, QStringList{"--frobnicate"},
+       {QStringList{"--pdf"}, QStringList{"--pdf="}, QStringList{"--"}, QStringList{"--frobnicate"},
         QStringList{"stray"}, QStringList{"--pdf", "a.pdf", "--xls", "b.xls"}}) {
     const Run run = tinselwick(args);
     QCOMPARE(run.status, 2);
@@ -189,6 +197,34 @@ void TestCommandLine::helpVersionAndUsage() {
     QVERIFY(run.out.isEmpty());
   }
   QVERIFY(tinselwick({"--pdf="}).err.contains("a file name is missing after --pdf"));
+}
+
+// The toolkit's own options keep the window; the program's options, and whatever is not
+// understood, are answered without one.
+void TestCommandLine::whichArgumentsNeedNoWindow_data() {
+  QTest::addColumn<QStringList>("args");
+  QTest::addColumn<bool>("withoutWindows");
+  QTest::newRow("none") << QStringList{} << false;
+  QTest::newRow("a style") << QStringList{"-style", "fusion"} << false;
+  QTest::newRow("a style, two dashes") << QStringList{"--style=fusion", "--reverse"} << false;
+  QTest::newRow("a platform") << QStringList{"--platform", "xcb"} << false;
+  QTest::newRow("a report") << QStringList{"--pdf", "a.pdf"} << true;
+  QTest::newRow("a style and a report") << QStringList{"-style", "fusion", "--xls=a"} << true;
+  QTest::newRow("help of all") << QStringList{"--help-all"} << true;
+  QTest::newRow("short help") << QStringList{"-h"} << true;
+  QTest::newRow("unknown") << QStringList{"--frobnicate"} << true;
+  QTest::newRow("stray") << QStringList{"stray"} << true;
+  QTest::newRow("two dashes alone") << QStringList{"--"} << true;
+}
+
+void TestCommandLine::whichArgumentsNeedNoWindow() {
+  QFETCH(QStringList, args);
+  QFETCH(bool, withoutWindows);
+  std::vector<QByteArray> bytes{"tinselwick"};
+  for (const QString& a : args) bytes.push_back(a.toUtf8());
+  std::vector<char*> argv;
+  for (QByteArray& b : bytes) argv.push_back(b.data());
+  QCOMPARE(runsWithoutWindows(int(argv.size()), argv.data()), withoutWindows);
 }
 
 QTEST_MAIN(TestCommandLine)

@@ -164,13 +164,17 @@ class ReportJobTest : public QObject {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("costs");
     QTest::addColumn<double>("total");
-    QTest::newRow("de_DE") << "de_DE" << QStringList{"19,99", "$10,50", "1.234,50", "7"} << 1271.99;
+    QTest::newRow("de_DE") << "de_DE" << QStringList{"19,99", "$10,50",      "1.234,50",
+                                                     "7",     "\u221212,50", "1,5E3 $"}
+                           << 2759.49;
     QTest::newRow("fr_FR") << "fr_FR"
                            << QStringList{"19,99", "1 234,50", "1\u00a0000", "1\u202f000,01", "$2"}
                            << 3256.5;
     QTest::newRow("ru_RU") << "ru_RU" << QStringList{"0,5", "1\u00a0234,5", "$-1,5", "+3"}
                            << 1236.5;
-    QTest::newRow("en_US") << "en_US" << QStringList{"19.99", "$1,234.50", "-$5", "1e2"} << 1349.49;
+    QTest::newRow("en_US") << "en_US" << QStringList{"19.99", "$1,234.50", "-$5",    "1e2",
+                                                     "$1e3",  "5$",        "\u22122"}
+                           << 2352.49;
   }
   void costsInTheUsersLocale() {
     QFETCH(QString, locale);
