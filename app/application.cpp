@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 
+#include "windows/desktopservices.h"
+
 Application::Application() : main_(std::make_unique<MainWindow>(book_)) {
+  installDesktopServices();  // the dialogs and the browser of the desktop
   main_->setHost(this);
 }
 

@@ -8,6 +8,7 @@
 #include "base/prompts.h"
 #include "base/settings.h"
 #include "giftlist/storedlist.h"
+#include "windows/desktopservices.h"
 
 int main(int argc, char* argv[]) {
   // Without windows the program needs no display.
@@ -34,6 +35,7 @@ int main(int argc, char* argv[]) {
     case SingleInstance::Start::Answered:
       return 0;
     case SingleInstance::Start::Silent:
+      installDesktopServices();
       SetApplicationTitle();
       MsgBox(QStringLiteral("Tinselwick is already running with these gift lists, but it does not "
                             "answer. Close it, or wait until it answers, and start Tinselwick "

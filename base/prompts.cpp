@@ -1,10 +1,5 @@
 #include "base/prompts.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QStringList>
 #include <cstdio>
 
@@ -12,57 +7,28 @@
 
 namespace {
 
-class QtPrompts final : public Prompts {
+// Without windows, every message goes to standard error and questions get their default answer.
+class StandardErrorPrompts final : public Prompts {
  public:
   int message(const QString& text, int style, const QString& title) override {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(title);
-    box.setText(screenLines(text));
-    box.setTextFormat(Qt::PlainText);
-    if ((style & 0x30) == msg::Exclamation) box.setIcon(QMessageBox::Warning);
-    if ((style & 0x7) == msg::YesNo) {
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton((style & msg::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
-    } else {
-      box.setStandardButtons(QMessageBox::Ok);
-    }
-    const int pressed = box.exec();
-    if (pressed == QMessageBox::Yes) return msg::Yes;
-    if (pressed == QMessageBox::No) return msg::No;
-    return msg::Ok;
+    return consoleMessage(text, style, title);
   }
-
-  QString saveFileName(const QString& title, const QString& filter,
-                       const QString& initialName) override {
-    QFileDialog dialog(QApplication::activeWindow(), title, QString(), qtFileFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    // The program asks its own overwrite question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setDefaultSuffix(QString());
-    dialog.selectFile(initialName);
-    if (dialog.exec() != QDialog::Accepted) return QString();
-    const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
-  }
-
-  bool choosePrinter(QPrinter& printer) override {
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
-    return dialog.exec() == QDialog::Accepted;
-  }
+  QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+  bool choosePrinter(QPrinter&) override { return false; }
 };
 
-QtPrompts& qtPrompts() {
-  static QtPrompts instance;
-  return instance;
-}
-
+StandardErrorPrompts standardErrorPrompts;
+Prompts* defaultPrompts = &standardErrorPrompts;
 Prompts* installed = nullptr;
 
 }  // namespace
 
 Prompts& prompts() {
-  return installed ? *installed : qtPrompts();
+  return installed ? *installed : *defaultPrompts;
+}
+
+void setDefaultPrompts(Prompts* prompts) {
+  defaultPrompts = prompts ? prompts : &standardErrorPrompts;
 }
 
 void setPrompts(Prompts* replacement) {
@@ -97,6 +63,10 @@ QString qtFileFilter(const QString& filter) {
 
 int ConsolePrompts::message(const QString& text, int style, const QString& title) {
   if (title == QLatin1String("Application Error")) ++failures_;
+  return consoleMessage(text, style, title);
+}
+
+int consoleMessage(const QString& text, int style, const QString& title) {
   std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(screenLines(text)));
   std::fflush(stderr);
   // A question gets its default answer.

@@ -33,10 +33,16 @@ class Prompts {
   virtual bool choosePrinter(QPrinter& printer) = 0;
 };
 
-// The prompts in use: the Qt dialogs unless a replacement was installed.
+// The prompts in use: a replacement when one is installed (tests, the command line), else the
+// default: the windows' dialogs once the program installs them, standard error before.
 Prompts& prompts();
-// Installs a replacement (nullptr restores the Qt dialogs). The caller keeps ownership.
+// Installs a replacement (nullptr removes it). The caller keeps ownership.
 void setPrompts(Prompts* replacement);
+// Sets the default prompts (nullptr: standard error). The caller keeps ownership.
+void setDefaultPrompts(Prompts* prompts);
+
+// Writes a message to standard error as "<title>: <text>"; returns the default answer.
+int consoleMessage(const QString& text, int style, const QString& title);
 
 // Shows a message box titled with the application title (see apptitle.h).
 int MsgBox(const QString& text, int style = msg::OkOnly);

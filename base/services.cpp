@@ -1,8 +1,7 @@
 #include "base/services.h"
 
-#include <QDesktopServices>
 #include <QTime>
-#include <QUrl>
+#include <cstdio>
 #include <random>
 
 namespace {
@@ -20,13 +19,17 @@ class TimeSeededRandom final : public RandomSource {
   std::mt19937 engine_{std::random_device{}()};
 };
 
-class DesktopLauncher final : public UrlLauncher {
+// Without windows an address is only named, on standard error.
+class NamingLauncher final : public UrlLauncher {
  public:
-  void open(const QString& url) override { QDesktopServices::openUrl(QUrl(url)); }
+  void open(const QString& url) override {
+    std::fprintf(stderr, "Open %s in a browser.\n", qPrintable(url));
+  }
 };
 
 TimeSeededRandom defaultRandom;
-DesktopLauncher defaultLauncher;
+NamingLauncher namingLauncher;
+UrlLauncher* defaultLauncher = &namingLauncher;
 RandomSource* installedRandom = nullptr;
 UrlLauncher* launcher = nullptr;
 
@@ -39,7 +42,10 @@ void setRandomSource(RandomSource* replacement) {
   installedRandom = replacement;
 }
 UrlLauncher& urlLauncher() {
-  return launcher ? *launcher : defaultLauncher;
+  return launcher ? *launcher : *defaultLauncher;
+}
+void setDefaultUrlLauncher(UrlLauncher* launcherToUse) {
+  defaultLauncher = launcherToUse ? launcherToUse : &namingLauncher;
 }
 void setUrlLauncher(UrlLauncher* replacement) {
   launcher = replacement;

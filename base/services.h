@@ -24,3 +24,6 @@ RandomSource& randomSource();
 void setRandomSource(RandomSource* replacement);  // nullptr restores the default
 UrlLauncher& urlLauncher();
 void setUrlLauncher(UrlLauncher* replacement);  // nullptr restores the default
+// The launcher used when none is installed (nullptr: the address is written to standard error);
+// the windows install the desktop's.
+void setDefaultUrlLauncher(UrlLauncher* launcher);

@@ -129,6 +129,9 @@ using HostAttacher = std::function<std::unique_ptr<Host>()>;
 std::unique_ptr<Host> createHost();
 void setHostFactory(HostFactory factory);  // an empty function restores the default
 std::unique_ptr<Host> attachRunningHost();
+// Stands in for a host that could not be started: every operation fails, so that each step
+// that needs the host reports in turn.
+std::unique_ptr<Host> createMissingHost();
 void setHostAttacher(HostAttacher attacher);  // an empty function restores the default
 
 }  // namespace report

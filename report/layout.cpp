@@ -9,7 +9,6 @@
 #include "giftlist/giftlistmodel.h"
 #include "giftlist/saverules.h"
 #include "report/host.h"
-#include "report/reportjob.h"
 
 namespace report {
 
@@ -39,10 +38,6 @@ void SetupPage(Host& excel, const QString& printArea) {
 
 void GenerateReport(Host& excel, const GiftBook& book) {
   Trap trap{QStringLiteral("XmasList"), QStringLiteral("GenerateReport")};
-  static const char* const kBlockColumns[4][5] = {{"A", "B", "C", "D", "E"},
-                                                  {"F", "G", "H", "I", "J"},
-                                                  {"K", "L", "M", "N", "O"},
-                                                  {"P", "Q", "R", "S", "T"}};
   // Each category has a count step, five cell steps and a "next" step: 100..112 for "Family",
   // 114..126 for "Relatives", 128..140 for "Friends", 142..154 for "Knowable people".
   for (int category = 0; category < kCategoryCount; ++category) {
@@ -51,7 +46,7 @@ void GenerateReport(Host& excel, const GiftBook& book) {
     int n = 0;
     trap(countStep, [&] { n = list.count(); });
     for (int i = 1; i <= n; ++i) {
-      const int row = i + 2;
+      const int row = kFirstEntryRow + i - 1;
       if (row > kLastEntryRow) {
         // Row 25 holds the totals: entries beyond the 22nd are left out of the report (they
         // stay in the list).
@@ -64,7 +59,7 @@ void GenerateReport(Host& excel, const GiftBook& book) {
       }
       for (int field = 0; field < GiftEntry::kFieldCount; ++field) {
         trap(countStep + 2 + 2 * field, [&] {
-          const QString col = QString::fromLatin1(kBlockColumns[category][field]);
+          const QString col = columnLetter(kListBlocks[size_t(category)].column(field));
           const QString address = QStringLiteral("$%1%2:$%1%2").arg(col).arg(row);
           // A cost is typed as the cost rule read it, so that every cost the rule took for a
           // number is a number in the report and counts in its total, in every locale.

@@ -2,16 +2,13 @@
 // The report sheet's layout: the four lists into columns A..T, rows 3..24, and the page set-up.
 #include <QString>
 
+#include "report/sheetplan.h"
+
 class GiftBook;
 
 namespace report {
 
 class Host;
-
-// The first and last report rows that take entries, and so the most entries per category.
-inline constexpr int kFirstEntryRow = 3;
-inline constexpr int kLastEntryRow = 24;
-inline constexpr int kEntriesThatFit = kLastEntryRow - kFirstEntryRow + 1;
 
 // Fills the active sheet of `excel` from the four lists and sets the page up (own trap).
 void GenerateReport(Host& excel, const GiftBook& book);

@@ -1,19 +1,17 @@
 #include "report/reportjob.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
-#include <QLocale>
-#include <cmath>
 
 #include "base/failure.h"
 #include "base/files.h"
 #include "base/services.h"
 #include "base/trap.h"
 #include "giftlist/giftbook.h"
+#include "report/excel1.h"
 #include "report/host.h"
 #include "report/layout.h"
+#include "report/reporttemplate.h"
 
 namespace report {
 
@@ -38,131 +36,18 @@ QImage loadPictureByContent(const QString& path) {
   return picture;
 }
 
-// Stands in for a host that could not be started: every operation fails, so each step that
-// needs the host reports in turn (the layout's cell steps too) and the run goes on.
-class MissingHost final : public Host {
- public:
-  [[noreturn]] static void missing() {
-    fail(QStringLiteral("Object variable not set: the spreadsheet host is not running."));
-  }
-  void setScreenUpdating(bool) override { missing(); }
-  void setDisplayAlerts(bool) override { missing(); }
-  void setEnableEvents(bool) override { missing(); }
-  void setVisible(bool) override { missing(); }
-  void setEnableCancelKey(int) override { missing(); }
-  void setCursor(int) override { missing(); }
-  QString version() override { missing(); }
-  double inchesToPoints(double) override { missing(); }
-  QString name() override { missing(); }
-  HostWorkbook& openWorkbook(const QString&) override { missing(); }
-  int workbookCount() override { missing(); }
-  HostWorkbook& workbook(int) override { missing(); }
-  int sheetCount() override { missing(); }
-  HostSheet& sheet(int) override { missing(); }
-  void selectRange(const QString&) override { missing(); }
-  void setSelectionColorIndex(int) override { missing(); }
-  void mergeSelection() override { missing(); }
-  void setSelectionWrapText(bool) override { missing(); }
-  void setActiveCellFormulaR1C1(const QString&) override { missing(); }
-  HostPageSetup& activeSheetPageSetup() override { missing(); }
-  void quit() override { missing(); }
-};
-
 }  // namespace
 
 QString temporaryPath(const QString& name) {
   return temporaryFolder() + QChar(u'/') + name;
 }
 
-namespace {
-QByteArray& templateOverride() {
-  static QByteArray bytes;
-  return bytes;
-}
-}  // namespace
-
-void setTemplateBytesForTesting(const QByteArray& bytes) {
-  templateOverride() = bytes;
-}
-
-QByteArray templateBytes() {
-  if (!templateOverride().isEmpty()) return templateOverride();
-  QFile resource(QStringLiteral(":/template.xlt"));
-  if (!resource.open(QIODevice::ReadOnly))
-    fail(QStringLiteral("The report template is missing from the program."));
-  return resource.readAll();
-}
-
-QString LocalDecimalSeparator() {
-  const QString half = QLocale().toString(0.5).trimmed();
-  return half.size() >= 2 ? half.mid(1, 1) : QStringLiteral(".");
-}
-
-QString ToLocalDecimal(const QString& text) {
-  const QString separator = LocalDecimalSeparator();
-  QString out = text;
-  out.replace(QChar(u'.'), separator);
-  out.replace(QChar(u','), separator);
-  return out;
-}
-
-int SaveFormatForExcel(Host* host) {
-  QString version;
-  if (host == nullptr) {
-    std::unique_ptr<Host> own = createHost();
-    version = own->version();
-    own->quit();
-  } else {
-    version = host->version();
-  }
-  bool ok = false;
-  const double number = QLocale().toDouble(ToLocalDecimal(version).trimmed(), &ok);
-  if (!ok || !std::isfinite(number))
-    fail(QStringLiteral("Type mismatch: the host version '%1' is not a number.").arg(version));
-  // Halves to even, as the conversion to a whole number does.
-  return std::nearbyint(number) > 11 ? kFormatExcel8 : kFormatNormal;
-}
-
-bool saveCellsActivesheet(HostWorkbook& book, const QString& path) {
-  Trap trap{QStringLiteral("Excel1"), QStringLiteral("saveCellsActivesheet")};
-  HostSheet* sheet = nullptr;
-  trap(100, [&] { sheet = &book.activeSheet(); });
-  auto needSheet = [&]() -> HostSheet& {
-    if (!sheet) fail(QStringLiteral("The workbook has no active sheet."));
-    return *sheet;
-  };
-  int lastRow = 0;
-  int lastColumn = 0;
-  trap(102, [&] { lastRow = needSheet().usedRange().lastRow(); });
-  trap(104, [&] { lastColumn = needSheet().usedRange().lastColumn(); });
-  bool bigEnough = true;
-  trap(106, [&] { bigEnough = lastRow > 1 && lastColumn > 1; });
-  if (!bigEnough) return false;
-  trap(108, [&] { (void)needSheet().name(); });
-  QImage picture;
-  trap(110, [&] { picture = needSheet().copyUsedRangePicture(); });
-  return trap(112, [&] {
-    if (picture.isNull()) fail(QStringLiteral("The host gave no picture of the sheet."));
-    QByteArray bitmap;
-    // Room for the whole bitmap at once (rows of 24-bit pixels padded to 4 bytes, and headers):
-    // growing the buffer as the writer goes would copy it again and again.
-    bitmap.reserve(qsizetype(picture.height()) * ((picture.width() * 3 + 3) & ~3) + 1024);
-    QBuffer buffer(&bitmap);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "BMP");
-    if (!writer.write(picture))
-      fail(QStringLiteral("The picture of the sheet cannot be stored: %1")
-               .arg(writer.errorString()));
-    writeFileAtomically(path, bitmap, FileAccess::OwnerOnly);
-  });
-}
-
 void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused*/) {
   Trap trap{QStringLiteral("XmasList"), QStringLiteral("GenerateReport0")};
   std::unique_ptr<Host> ExcelApp;
   HostWorkbook* ReportBook = nullptr;
-  MissingHost missingHost;
-  auto excel = [&]() -> Host& { return ExcelApp ? *ExcelApp : missingHost; };
+  const std::unique_ptr<Host> missingHost = createMissingHost();
+  auto excel = [&]() -> Host& { return ExcelApp ? *ExcelApp : *missingHost; };
   auto book = [&]() -> HostWorkbook& {
     if (!ReportBook) fail(QStringLiteral("The report workbook is not open."));
     return *ReportBook;
@@ -267,7 +152,7 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
       second = createHost();
       second->openWorkbook(ReportWorkbookPath);
     });
-    auto secondHost = [&]() -> Host& { return second ? *second : missingHost; };
+    auto secondHost = [&]() -> Host& { return second ? *second : *missingHost; };
     trap(186, [&] { windows.setMainPointerBusy(true); });
     HostWorkbook* secondBook = nullptr;
     trap(188, [&] { secondBook = &secondHost().workbook(secondHost().workbookCount()); });

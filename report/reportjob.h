@@ -26,25 +26,9 @@ class ReportWindows {
 };
 
 // The whole run (steps 100..210) over the gift book's four lists; failures are shown step by
-// step and the run goes on.
+// step and the run goes on. (The module Excel1's routines it calls are in excel1.h, the
+// template's bytes in reporttemplate.h.)
 void GenerateReport0(const GiftBook& book, ReportWindows& windows, int unused = 1);
-
-// The picture of the used range of a workbook's active sheet, saved to `path` (own trap);
-// returns true when it wrote the file.
-class HostWorkbook;
-bool saveCellsActivesheet(HostWorkbook& book, const QString& path);
-
-// The file format for SaveAs from the host's version: 56 above version 11, else -4143.
-// Creates (and quits) a host of its own when `host` is null.
-int SaveFormatForExcel(Host* host);
-// Replaces every "." and then every "," with the locale's decimal separator.
-QString ToLocalDecimal(const QString& text);
-QString LocalDecimalSeparator();
-
-// The template workbook carried by the program.
-QByteArray templateBytes();
-// Replaces the template's bytes (tests of a damaged template); an empty array restores it.
-void setTemplateBytesForTesting(const QByteArray& bytes);
 
 // File names in the temporary folder.
 QString temporaryPath(const QString& name);

@@ -1,5 +1,9 @@
 #include "report/reporttemplate.h"
 
+#include <QFile>
+
+#include "base/failure.h"
+
 #include "giftlist/giftentry.h"
 #include "report/layout.h"
 #include "spreadsheet/formula/formula.h"
@@ -9,32 +13,34 @@ namespace {
 
 using sheet::LineStyle;
 
-constexpr int kColumns = 20;  // A..T
-constexpr int kBlockWidth = 5;
-constexpr int kCostOffset = 3;  // D, I, N, S within their block
-// 1-based rows of the layout.
-constexpr int kTitleRow = 1;
-constexpr int kHeadingRow = 2;
-constexpr int kFirstEntryRow = report::kFirstEntryRow;
-constexpr int kLastEntryRow = report::kLastEntryRow;
-constexpr int kTotalRow = kLastEntryRow + 1;
+using report::blockOfColumn;
+using report::isCostColumn;
+using report::kBlockWidth;
+using report::kFirstEntryRow;
+using report::kHeadingRow;
+using report::kLastEntryRow;
+using report::kTitleRow;
+using report::kTotalRow;
+constexpr int kColumns = report::kSheetColumns;
+
+// The first column of a block, or the right edge of the sheet.
+bool startsABlock(int col) {
+  const int block = blockOfColumn(col);
+  return col == kColumns || (block >= 0 && report::kListBlocks[size_t(block)].firstColumn == col);
+}
+int offsetInBlock(int col) {
+  return col - report::kListBlocks[size_t(blockOfColumn(col))].firstColumn;
+}
 
 // The block titles are the categories, the headings the list's column headers.
 const auto& kTitles = kCategories;
 const auto& kHeadings = kColumnHeaders;
 const uint16_t kBlockFills[4] = {kFamilyFill, kRelativesFill, kFriendsFill, kKnowableFill};
 
-int blockOf(int col) {
-  return col / kBlockWidth;
-}
-bool isCostColumn(int col) {
-  return col % kBlockWidth == kCostOffset;
-}
-
 // The line on the vertical edge at the left of 0-based column `edge` (edge 20 is the right of
 // T) in 1-based `row`.
 LineStyle verticalEdge(int edge, int row) {
-  if (row == kTitleRow) return edge % kBlockWidth == 0 ? LineStyle::Medium : LineStyle::None;
+  if (row == kTitleRow) return startsABlock(edge) ? LineStyle::Medium : LineStyle::None;
   if (row == kTotalRow) {
     // Only the total cells have side lines in the totals row.
     const bool leftOfTotal = edge < kColumns && isCostColumn(edge);
@@ -42,7 +48,7 @@ LineStyle verticalEdge(int edge, int row) {
     return leftOfTotal || rightOfTotal ? LineStyle::Medium : LineStyle::None;
   }
   if (edge == kColumns) return row == kHeadingRow ? LineStyle::Medium : LineStyle::Thin;
-  if (edge % kBlockWidth == 0) return LineStyle::Medium;  // left of A, F, K; right of O
+  if (startsABlock(edge)) return LineStyle::Medium;  // left of A, F, K; right of O
   if (isCostColumn(edge) || isCostColumn(edge - 1)) return LineStyle::Medium;
   return LineStyle::Thin;
 }
@@ -53,7 +59,7 @@ LineStyle horizontalEdge(int row, int col) {
   if (row <= kFirstEntryRow) return LineStyle::Medium;  // title outline and headings
   if (row <= kLastEntryRow) return LineStyle::Thin;
   if (row == kTotalRow) {
-    const bool fourthBlock = blockOf(col) == 3;
+    const bool fourthBlock = blockOfColumn(col) == 3;
     return fourthBlock && !isCostColumn(col) ? LineStyle::Thin : LineStyle::Medium;
   }
   return isCostColumn(col) ? LineStyle::Medium : LineStyle::None;  // below the totals
@@ -61,7 +67,7 @@ LineStyle horizontalEdge(int row, int col) {
 
 sheet::CellFormat formatFor(int row, int col) {
   sheet::CellFormat f;
-  const int block = blockOf(col);
+  const int block = blockOfColumn(col);
   if (row <= kLastEntryRow) {
     f.pattern = sheet::FillPattern::Solid;
     f.fillColor = kBlockFills[block];
@@ -70,10 +76,10 @@ sheet::CellFormat formatFor(int row, int col) {
     f.fillColor = kTotalFills[block];
   }
   if (row == kTitleRow) f.hAlign = sheet::HAlign::Center;
-  if (row == kTotalRow && (col % kBlockWidth == 1 || col % kBlockWidth == 2))
+  if (row == kTotalRow && (offsetInBlock(col) == 1 || offsetInBlock(col) == 2))
     f.hAlign = sheet::HAlign::Center;
   if (row >= kFirstEntryRow && row <= kLastEntryRow) f.wrap = true;
-  if (row == kFirstEntryRow && col == 4) {  // E3: the hyperlink look
+  if (row == kFirstEntryRow && col == report::kListBlocks[0].column(4)) {  // E3: the link look
     f.font.colorIndex = kHyperlinkBlue;
     f.font.underline = sheet::Underline::Single;
   }
@@ -96,14 +102,14 @@ sheet::Workbook build() {
     for (int col = 0; col < kColumns; ++col) book.setFormat(0, {row - 1, col}, formatFor(row, col));
 
   for (int block = 0; block < 4; ++block) {
-    const int first = block * kBlockWidth;
+    const int first = report::kListBlocks[size_t(block)].firstColumn;
     ws.cellAt({kTitleRow - 1, first}).value = QString::fromUtf16(kTitles[block]);
     ws.merge({kTitleRow - 1, first, kTitleRow - 1, first + kBlockWidth - 1});
     for (int i = 0; i < kBlockWidth; ++i)
       ws.cellAt({kHeadingRow - 1, first + i}).value = QString::fromUtf16(kHeadings[i]);
     ws.cellAt({kTotalRow - 1, first + 1}).value = QStringLiteral("Total cost");
     ws.merge({kTotalRow - 1, first + 1, kTotalRow - 1, first + 2});
-    const sheet::CellRef total{kTotalRow - 1, first + kCostOffset};
+    const sheet::CellRef total{kTotalRow - 1, report::kListBlocks[size_t(block)].costColumn()};
     const QString cost = sheet::columnName(total.col);
     sheet::Cell& cell = ws.cellAt(total);
     cell.formula = sheet::formula::parseA1(
@@ -134,3 +140,26 @@ sheet::Workbook build() {
 }
 
 }  // namespace reporttemplate
+
+namespace report {
+
+namespace {
+QByteArray& templateOverride() {
+  static QByteArray bytes;
+  return bytes;
+}
+}  // namespace
+
+void setTemplateBytesForTesting(const QByteArray& bytes) {
+  templateOverride() = bytes;
+}
+
+QByteArray templateBytes() {
+  if (!templateOverride().isEmpty()) return templateOverride();
+  QFile resource(QStringLiteral(":/template.xlt"));
+  if (!resource.open(QIODevice::ReadOnly))
+    fail(QStringLiteral("The report template is missing from the program."));
+  return resource.readAll();
+}
+
+}  // namespace report

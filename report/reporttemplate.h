@@ -2,6 +2,8 @@
 // The report template workbook, defined in code: one sheet "xmas" with the four category
 // blocks (A..E, F..J, K..O, P..T), headings, formatted entry rows 3..24 and the totals row 25.
 // The build writes it to template.xlt and carries it as the resource ":/template.xlt".
+#include <QByteArray>
+
 #include "spreadsheet/model/workbook.h"
 
 namespace reporttemplate {
@@ -17,3 +19,12 @@ inline constexpr uint16_t kHyperlinkBlue = 12;                // 0000FF
 sheet::Workbook build();
 
 }  // namespace reporttemplate
+
+namespace report {
+
+// The template workbook carried by the program.
+QByteArray templateBytes();
+// Replaces the template's bytes (tests of a damaged template); an empty array restores it.
+void setTemplateBytesForTesting(const QByteArray& bytes);
+
+}  // namespace report

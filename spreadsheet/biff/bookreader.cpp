@@ -276,17 +276,4 @@ Workbook readWorkbookBytes(const QByteArray& bytes) {
   return biff::readWorkbookStream(cfb::readStream(bytes, QStringLiteral("Workbook")));
 }
 
-Workbook loadWorkbook(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw IoError(file.errorString().toStdString());
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) throw IoError(file.errorString().toStdString());
-  try {
-    return readWorkbookBytes(bytes);
-  } catch (const FormatError&) {
-    throw FormatError(
-        QStringLiteral("'%1' is not an Excel 97-2003 workbook").arg(path).toStdString());
-  }
-}
-
 }  // namespace sheet

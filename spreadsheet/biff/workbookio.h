@@ -14,9 +14,6 @@ QByteArray writeWorkbookBytes(const Workbook& book);
 // workbook or are damaged; never reads outside the bytes.
 Workbook readWorkbookBytes(const QByteArray& bytes);
 
-// Throws IoError when the file cannot be read, FormatError
-// ("'<path>' is not an Excel 97-2003 workbook") when it is no workbook the engine reads.
-Workbook loadWorkbook(const QString& path);
 
 namespace biff {
 // The BIFF8 "Workbook" stream alone, as written into the compound file and as read from it.

@@ -145,7 +145,7 @@ void FieldsTest::typedField() {
   } else {
     QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
   }
-  const sheet::Workbook book = sheet::loadWorkbook(preview->mExcelFile);
+  const sheet::Workbook book = loadWorkbookFile(preview->mExcelFile);
   if (outcome == Saved) {
     QCOMPARE(cellText(book, 2, field), inCell ? text : QString());
     QCOMPARE(cellText(book, 2, (field + 1) % 3), typed.field((field + 1) % 3));

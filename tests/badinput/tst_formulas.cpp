@@ -118,7 +118,7 @@ void FormulasTest::costFormulas() {
   preview->PushButton6_Click();
   QCOMPARE(box.prompts.texts(), QStringList{"Done."});
 
-  const sheet::Workbook book = sheet::loadWorkbook(target);
+  const sheet::Workbook book = loadWorkbookFile(target);
   QCOMPARE(cellValue(book, 2, 3), d3);
   QCOMPARE(cellValue(book, 3, 3), d4);
   QCOMPARE(cellValue(book, 2, 0), QVariant(QStringLiteral("Mom")));

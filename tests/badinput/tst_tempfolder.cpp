@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "report/excel1.h"
 #include "tests/badinput/badinput.h"
 
 using namespace badinput;

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "report/reportjob.h"
+#include "report/reporttemplate.h"
 #include "spreadsheet/cfb/compoundfile.h"
 #include "tests/badinput/badinput.h"
 

@@ -1,7 +1,5 @@
 // The failure trap: the "Application Error" text and dialog, and how a trapped routine goes on
 // after a failing step. Also the screen form of message texts and the save-dialog filter.
-#include <QAbstractButton>
-#include <QMessageBox>
 #include <QtTest>
 #include <new>
 
@@ -27,8 +25,6 @@ class TestTrap : public QObject {
   void errorText_data();
   void errorText();
   void dialogStyleAndTitle();
-  void messageBoxButtons_data();
-  void messageBoxButtons();
   void twoFailingStepsTwoDialogs();
   void untrappedHelperReportedWithCallersStep();
   void failingBranchTestRunsBody();
@@ -89,39 +85,6 @@ void TestTrap::dialogStyleAndTitle() {
   QCOMPARE(prompts.messages[0].text,
            applicationErrorText(QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"), 102,
                                 QStringLiteral("No gift entry is selected.")));
-}
-
-void TestTrap::messageBoxButtons_data() {
-  QTest::addColumn<int>("style");
-  QTest::addColumn<int>("button");  // QMessageBox::StandardButton pressed
-  QTest::addColumn<int>("answer");
-  QTest::newRow("Yes") << int(msg::YesNo) << int(QMessageBox::Yes) << int(msg::Yes);
-  QTest::newRow("No") << int(msg::YesNo) << int(QMessageBox::No) << int(msg::No);
-  QTest::newRow("OK") << int(msg::OkOnly) << int(QMessageBox::Ok) << int(msg::Ok);
-}
-
-void TestTrap::messageBoxButtons() {
-  // The real message box: the button the user presses is the answer the program gets.
-  QFETCH(int, style);
-  QFETCH(int, button);
-  QFETCH(int, answer);
-  setPrompts(nullptr);
-  bool pressed = false;
-  QTimer presser;
-  connect(&presser, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || pressed) return;
-    QAbstractButton* b = box->button(QMessageBox::StandardButton(button));
-    if (b)
-      b->click();
-    else
-      box->done(-1);  // the button is missing: end the box with no answer of ours
-    pressed = true;
-  });
-  presser.start(10);
-  QCOMPARE(prompts().message(QStringLiteral("Would you like to clear gift list?"), style,
-                             QStringLiteral("Title")),
-           answer);
 }
 
 void TestTrap::twoFailingStepsTwoDialogs() {

@@ -63,7 +63,7 @@ class EndToEndTest : public QObject {
     QVERIFY(QFile::exists(target));
 
     // Our own reader: sheet, selection, page set-up, print area.
-    const sheet::Workbook book = sheet::loadWorkbook(target);
+    const sheet::Workbook book = loadWorkbookFile(target);
     QCOMPARE(book.sheets.size(), size_t(1));
     const sheet::Worksheet& ws = book.sheet(0);
     QCOMPARE(ws.name(), QStringLiteral("Xmas"));
@@ -141,7 +141,7 @@ class EndToEndTest : public QObject {
     PreviewWindow* preview = formProgram.app().preview();
     QCoreApplication::processEvents();
     QVERIFY(!preview->Zoom_Ori->picture().isNull());
-    const sheet::Workbook book = sheet::loadWorkbook(preview->mExcelFile);
+    const sheet::Workbook book = loadWorkbookFile(preview->mExcelFile);
     QCOMPARE(book.sheet(0).usedRange(), (sheet::Range{0, 0, 24, 19}));
     preview->PushButton8_Click();  // "< Back" removes the workbook
     QVERIFY(!QFile::exists(preview->mExcelFile));

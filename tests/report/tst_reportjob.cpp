@@ -9,6 +9,7 @@
 
 #include "giftlist/giftbook.h"
 #include "giftlist/saverules.h"
+#include "report/excel1.h"
 #include "report/layout.h"
 #include "report/reportjob.h"
 #include "spreadsheet/biff/workbookio.h"
@@ -200,6 +201,37 @@ class ReportJobTest : public QObject {
       QVERIFY2(describeValue(cell->value).startsWith("n:"), qPrintable(costs[i]));
     }
     QCOMPARE(std::get<double>(book.sheet(0).cell({24, 3})->value), total);
+  }
+
+  // The host opens a workbook through the program's file module: a failure names the file and
+  // says what is wrong with it, and a pipe at its name does not block.
+  void openingAWorkbookThatIsNone_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("absent") << "absent"
+                            << "cannot be opened: No such file";
+    QTest::newRow("text") << "text"
+                          << "is not an Excel 97-2003 workbook";
+    QTest::newRow("a pipe") << "pipe"
+                            << "cannot be opened: it is not a file";
+  }
+  void openingAWorkbookThatIsNone() {
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    const QString path = temp_->filePath("report.xls");
+    if (kind == "text") {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly) && f.write("Family;Relatives\n") > 0);
+    }
+    if (kind == "pipe") QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    std::unique_ptr<report::Host> host = report::createHost();
+    try {
+      host->openWorkbook(path);
+      QFAIL("opened");
+    } catch (const Failure& f) {
+      const QString text = QString::fromUtf8(f.what());
+      QVERIFY2(text.startsWith("'" + path + "' ") && text.contains(why), qPrintable(text));
+    }
   }
 
   void drawsANewNameWhileTheNameIsTaken() {

@@ -7,6 +7,7 @@
 
 #include "base/files.h"
 #include "report/reportjob.h"
+#include "report/reporttemplate.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/formula/formula.h"
 #include "spreadsheet/model/workbook.h"

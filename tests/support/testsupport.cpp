@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 
+#include <QFile>
 #include <QPrinter>
 #include "spreadsheet/biff/workbookio.h"
 
@@ -85,6 +86,12 @@ QString describeValue(const sheet::Value& v) {
   if (auto e = std::get_if<sheet::ErrorCode>(&v))
     return QStringLiteral("e:") + sheet::errorText(*e);
   return QStringLiteral("empty");
+}
+
+sheet::Workbook loadWorkbookFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) fail(QStringLiteral("'%1' cannot be read").arg(path));
+  return sheet::readWorkbookBytes(file.readAll());
 }
 
 void saveWorkbookFile(const sheet::Workbook& book, const QString& path) {

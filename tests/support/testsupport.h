@@ -75,5 +75,7 @@ int runProgram(const QString& program, const QStringList& args, QString* out = n
 // "n:7.5", "t:abc", "b:TRUE", "e:#DIV/0!", "empty": one text per value, for table rows.
 QString describeValue(const sheet::Value& v);
 
+// Reads a workbook file (the engine reads bytes only); throws Failure or the engine's errors.
+sheet::Workbook loadWorkbookFile(const QString& path);
 // Writes a workbook file as the program writes every file; throws Failure.
 void saveWorkbookFile(const sheet::Workbook& book, const QString& path);
