@@ -15,6 +15,7 @@
 #include "giftlist/giftbook.h"
 #include "report/printing.h"
 #include "report/reportjob.h"
+#include "report/reportworkbook.h"
 
 namespace {
 
@@ -171,7 +172,6 @@ int writeReportFile(const CommandLine& command) {
   // not all be read, or from a run that went wrong, never replaces a good file.
   if (console.failures() == 0) {
     const bool xls = command.output == CommandLine::Output::Xls;
-    const QString what = xls ? QStringLiteral("the workbook") : QStringLiteral("the PDF");
     Trap trap{QStringLiteral("Tinselwick"), QStringLiteral("CommandLine")};
     trap(100, [&] {
       const QString file = command.file;
@@ -184,12 +184,12 @@ int writeReportFile(const CommandLine& command) {
           fail(QStringLiteral("Standard output cannot be written: %1").arg(out.errorString()));
         return;
       }
-      writeNaming(what, [&] {
-        if (xls)
-          copyFile(handOver.workbook, file, FileAccess::Usual);
-        else
+      if (xls)
+        report::copyReportWorkbook(handOver.workbook, file);
+      else
+        writeNaming(QStringLiteral("the PDF"), [&] {
           writeFileAtomically(file, report::reportPdf(handOver.workbook), FileAccess::Usual);
-      });
+        });
     });
   }
   DeleteFileQuietly(handOver.workbook);

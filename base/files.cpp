@@ -150,6 +150,13 @@ QString FileTargetError::describe(const QString& what) const {
   return targetRefusal(kind_, path_, what);
 }
 
+FileSourceError::FileSourceError(Kind kind, const QString& path, const QString& reason)
+    : Failure(reason.isEmpty() ? QStringLiteral("'%1' cannot be copied.").arg(path)
+                               : QStringLiteral("'%1' cannot be read: %2").arg(path, reason)),
+      kind_(kind),
+      path_(path),
+      reason_(reason) {}
+
 FileWriteError::FileWriteError(const QString& path, const QString& reason)
     : Failure(QStringLiteral("'%1' cannot be written: %2").arg(path, reason)), reason_(reason) {}
 
@@ -256,9 +263,10 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAcces
 }
 
 void copyFile(const QString& source, const QString& target, FileAccess access) {
+  using Kind = FileSourceError::Kind;
   const Target existing = checkTarget(target);
-  requireReportWorkbook(source, QStringLiteral("save"));
-  // The source lies in a folder others may write in: a link planted in its place is not
+  if (source.isEmpty()) throw FileSourceError(Kind::Missing, source);
+  // The source may lie in a folder others write in: a link planted in its place is not
   // followed, and only a plain file is read (a pipe would block the program).
   const int fd =
       ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -266,30 +274,25 @@ void copyFile(const QString& source, const QString& target, FileAccess access) {
   if (fd < 0 || ::fstat(fd, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) {
     const int why = fd < 0 ? errno : 0;
     if (fd >= 0) ::close(fd);
-    if (why == ELOOP || QFileInfo(source).isSymLink())
-      fail(QStringLiteral("The report workbook '%1' has been replaced by a link; it is not copied.")
-               .arg(source));
-    if (why == 0) fail(QStringLiteral("The report workbook '%1' is not a file.").arg(source));
-    fail(QStringLiteral("The report workbook '%1' cannot be read: %2")
-             .arg(source, systemError(why)));
+    if (why == ELOOP || QFileInfo(source).isSymLink()) throw FileSourceError(Kind::Link, source);
+    if (why == ENOENT) throw FileSourceError(Kind::Missing, source);
+    if (why == 0) throw FileSourceError(Kind::NotAFile, source);
+    throw FileSourceError(Kind::Unreadable, source, systemError(why));
   }
   if (sourceStat.st_size == 0) {
     ::close(fd);
-    requireReportWorkbook(QString(), QStringLiteral("save"));
+    throw FileSourceError(Kind::Empty, source);
   }
   QFile in;
   if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
-    fail(QStringLiteral("The report workbook '%1' cannot be read: %2")
-             .arg(source, in.errorString()));
+    throw FileSourceError(Kind::Unreadable, source, in.errorString());
   }
   writeBeside(target, existing, access, [&](QFile& out) {
     QByteArray buffer(1 << 16, Qt::Uninitialized);
     for (;;) {
       const qint64 n = in.read(buffer.data(), buffer.size());
-      if (n < 0)
-        fail(QStringLiteral("The report workbook '%1' cannot be read: %2")
-                 .arg(source, in.errorString()));
+      if (n < 0) throw FileSourceError(Kind::Unreadable, source, in.errorString());
       if (n == 0) break;
       if (out.write(buffer.constData(), n) != n) throw FileWriteError(target, out.errorString());
     }
@@ -304,13 +307,4 @@ bool createFileExclusively(const QString& path) {
     return true;
   if (NameTaken(path)) return false;  // taken between the test and the creation
   fail(QStringLiteral("'%1' cannot be created: %2").arg(path, file.errorString()));
-}
-
-void requireReportWorkbook(const QString& path, const QString& purpose) {
-  const QFileInfo info(path);
-  if (!path.isEmpty() && info.isFile() && info.size() > 0) return;
-  const QString where =
-      path.isEmpty() ? QString() : QStringLiteral(" ('%1' no longer exists or is empty)").arg(path);
-  fail(QStringLiteral("There is no report workbook to %1%2. Go back and start the report again.")
-           .arg(purpose, where));
 }

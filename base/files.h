@@ -92,14 +92,31 @@ class FileWriteError : public Failure {
 // fails).
 void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAccess access);
 
-// Copies `source` byte for byte to `target` as writeFileAtomically writes. The source must be a
-// regular file reached without following a link (it may lie in a folder others write in). The
-// failure texts speak of the report workbook, the one file the program copies.
-void copyFile(const QString& source, const QString& target, FileAccess access = FileAccess::Usual);
+// A file that cannot be copied from; the caller phrases it for what the file is.
+class FileSourceError : public Failure {
+ public:
+  enum class Kind {
+    Missing,     // no name, or nothing at it
+    Empty,       // a file of no bytes
+    Link,        // a link in the file's place, which is not followed
+    NotAFile,    // a folder, a pipe, a device
+    Unreadable,  // the system refused it; reason() says why
+  };
+  FileSourceError(Kind kind, const QString& path, const QString& reason = QString());
+  Kind kind() const { return kind_; }
+  const QString& path() const { return path_; }
+  const QString& reason() const { return reason_; }
 
-// Throws Failure saying that there is no report workbook to `purpose` ("save", "print", ...)
-// when `path` is empty or names nothing or an empty file.
-void requireReportWorkbook(const QString& path, const QString& purpose);
+ private:
+  Kind kind_;
+  QString path_;
+  QString reason_;
+};
+
+// Copies `source` byte for byte to `target` as writeFileAtomically writes. The source must be a
+// regular file of at least one byte, reached without following a link (it may lie in a folder
+// others write in); FileSourceError says what is wrong with it.
+void copyFile(const QString& source, const QString& target, FileAccess access = FileAccess::Usual);
 
 // Creates an empty file at `path` for its owner alone, only if the name is free. Returns false
 // when the name is taken; throws Failure when the folder refuses the file.

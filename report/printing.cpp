@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "report/host.h"
+#include "report/reportworkbook.h"
 
 namespace report {
 

@@ -24,6 +24,7 @@
 #include "base/prompts.h"
 #include "base/trap.h"
 #include "report/printing.h"
+#include "report/reportworkbook.h"
 #include "windows/skin.h"
 #include "windows/viewport.h"
 
@@ -560,7 +561,7 @@ void PreviewWindow::PushButton6_Click() {
   // nothing to save: the user is told so and asked for no file name.
   bool haveWorkbook = false;
   trap(106, [&] {
-    requireReportWorkbook(mExcelFile, QStringLiteral("save"));
+    report::requireReportWorkbook(mExcelFile, QStringLiteral("save"));
     haveWorkbook = true;
     chosen = prompts().saveFileName(title, filter, initialName);
   });
@@ -577,9 +578,7 @@ void PreviewWindow::PushButton6_Click() {
   }
   bool copied = true;
   if (answer == msg::Yes)
-    copied = trap(114, [&] {
-      writeNaming(QStringLiteral("the workbook"), [&] { copyFile(mExcelFile, chosen); });
-    });
+    copied = trap(114, [&] { report::copyReportWorkbook(mExcelFile, chosen); });
   // A failed copy has shown its error; "Done." would claim otherwise.
   if (copied) trap(116, [&] { MsgBox(QStringLiteral("Done.")); });
 }
@@ -614,7 +613,7 @@ void PreviewWindow::mnuExportPdf_Click() {
   Trap trap{kModule, QStringLiteral("mnuExportPdf_Click")};
   bool haveWorkbook = false;
   trap(100, [&] {
-    requireReportWorkbook(mExcelFile, QStringLiteral("export"));
+    report::requireReportWorkbook(mExcelFile, QStringLiteral("export"));
     haveWorkbook = true;
   });
   if (!haveWorkbook) return;
@@ -644,7 +643,7 @@ void PreviewWindow::mnuExportPdf_Click() {
 void PreviewWindow::mnuCopyPicture_Click() {
   Trap trap{kModule, QStringLiteral("mnuCopyPicture_Click")};
   trap(100, [&] {
-    requireReportWorkbook(mExcelFile, QStringLiteral("copy"));
+    report::requireReportWorkbook(mExcelFile, QStringLiteral("copy"));
     if (Zoom_Ori->picture().isNull()) fail(QStringLiteral("There is no report picture to copy."));
     QGuiApplication::clipboard()->setImage(Zoom_Ori->picture());
   });
