@@ -7,9 +7,13 @@ build=$1
 version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
-deb=$(ls "$work"/out/tinselwick_*.deb)
 fail() { echo "package check: $*"; exit 1; }
+# An older package in the folder: only the one just made is named (as ./package.sh prints it).
+mkdir -p "$work/out"
+touch "$work/out/tinselwick_0.9.0_amd64.deb"
+scripts=$(cd "$(dirname "$0")/../scripts" && pwd)
+deb=$(cd "$build" && cpack -G DEB -B "$work/out" | "$scripts/made-package.sh")
+[[ "$deb" == "$work/out/tinselwick_${version}_"*.deb && -f "$deb" ]] || fail "made package '$deb'"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = tinselwick ] || fail "Package is '$(field Package)'"
