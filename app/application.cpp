@@ -21,6 +21,7 @@ PreviewWindow* Application::preview() {
   if (!preview_) {
     preview_ = std::make_unique<PreviewWindow>();
     preview_->setHost(this);
+    preview_->Form_Load();
   }
   return preview_.get();
 }
@@ -54,17 +55,24 @@ void Application::setMainPointerBusy(bool busy) {
   main_->setPointer(busy ? MainWindow::Pointer::Hourglass : MainWindow::Pointer::Default);
 }
 
-void Application::setPreviewPicture(const QImage& picture) {
-  preview()->setReportPicture(picture);
+void Application::removeReportWorkbook() {
+  report_.remove();
 }
 
-void Application::setPreviewWorkbook(const QString& path) {
-  preview()->mExcelFile = path;
+void Application::setPreviewPicture(const QImage& picture) {
+  picture_ = picture;
+}
+
+void Application::setPreviewWorkbook(const report::ReportWorkbook& workbook) {
+  // A new report: the workbook of the one before goes.
+  report_.remove();
+  report_ = workbook;
 }
 
 void Application::showPreview() {
   PreviewWindow* window = preview();
-  window->mSetupPending = true;
+  window->setReport(picture_, report_.path());
+  picture_.reset();
   window->show();
   window->raise();
   window->activateWindow();

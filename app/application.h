@@ -3,9 +3,11 @@
 // hand-over target, the preview's host and the main window's host; the callbacks are plain
 // calls, so a failure reaches the trapped step that made the call.
 #include <memory>
+#include <optional>
 
 #include "giftlist/giftbook.h"
 #include "report/reportjob.h"
+#include "report/reportworkbook.h"
 #include "windows/mainwindow.h"
 #include "windows/previewwindow.h"
 
@@ -33,11 +35,12 @@ class Application final : public MainWindowHost, public PreviewHost, public repo
   // PreviewHost
   void showMainWindow() override;
   bool storeAllLists() override;
+  void removeReportWorkbook() override;
 
   // report::ReportWindows
   void setMainPointerBusy(bool busy) override;
   void setPreviewPicture(const QImage& picture) override;
-  void setPreviewWorkbook(const QString& path) override;
+  void setPreviewWorkbook(const report::ReportWorkbook& workbook) override;
   void showPreview() override;
   void hideMain() override;
 
@@ -45,4 +48,7 @@ class Application final : public MainWindowHost, public PreviewHost, public repo
   GiftBook book_;  // outlives the windows that show it
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<PreviewWindow> preview_;
+  // The report on show: its workbook, and the picture the run handed over until it is shown.
+  report::ReportWorkbook report_;
+  std::optional<QImage> picture_;
 };

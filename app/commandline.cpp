@@ -24,11 +24,11 @@ class FileHandOver final : public report::ReportWindows {
  public:
   void setMainPointerBusy(bool) override {}
   void setPreviewPicture(const QImage&) override {}
-  void setPreviewWorkbook(const QString& path) override { workbook = path; }
+  void setPreviewWorkbook(const report::ReportWorkbook& made) override { workbook = made; }
   void showPreview() override {}
   void hideMain() override {}
   bool wantsPicture() const override { return false; }
-  QString workbook;
+  report::ReportWorkbook workbook;
 };
 
 }  // namespace
@@ -176,8 +176,8 @@ int writeReportFile(const CommandLine& command) {
     trap(100, [&] {
       const QString file = command.file;
       if (file == QLatin1String("-")) {
-        const QByteArray bytes = xls ? report::reportWorkbookBytes(handOver.workbook)
-                                     : report::reportPdf(handOver.workbook);
+        const QByteArray bytes = xls ? report::reportWorkbookBytes(handOver.workbook.path())
+                                     : report::reportPdf(handOver.workbook.path());
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
             !out.flush())
@@ -185,14 +185,14 @@ int writeReportFile(const CommandLine& command) {
         return;
       }
       if (xls)
-        report::copyReportWorkbook(handOver.workbook, file);
+        report::copyReportWorkbook(handOver.workbook.path(), file);
       else
         writeNaming(QStringLiteral("the PDF"), [&] {
-          writeFileAtomically(file, report::reportPdf(handOver.workbook), FileAccess::Usual);
+          writeFileAtomically(file, report::reportPdf(handOver.workbook.path()), FileAccess::Usual);
         });
     });
   }
-  DeleteFileQuietly(handOver.workbook);
+  handOver.workbook.remove();
   if (console.failures() == 0) return 0;
   if (command.file != QLatin1String("-"))
     std::fprintf(stderr, "tinselwick: '%s' was not written, because of the failures above.\n",

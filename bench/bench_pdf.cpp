@@ -105,7 +105,7 @@ void BM_ReportPdf(benchmark::State& state) {
     form.PushButton1_Click();
     QCoreApplication::processEvents();
     PreviewWindow* preview = app.preview();
-    if (preview->mExcelFile.isEmpty() || !QFile::copy(preview->mExcelFile, workbook)) {
+    if (preview->workbookPath().isEmpty() || !QFile::copy(preview->workbookPath(), workbook)) {
       state.SkipWithError("the report run left no workbook");
       return;
     }

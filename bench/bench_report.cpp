@@ -58,7 +58,7 @@ void BM_ZoomStep(benchmark::State& state) {
   form.PushButton1_Click();
   QCoreApplication::processEvents();
   PreviewWindow* preview = program.preview();
-  if (preview->mSetupPending || preview->imageWidth() <= 0) {
+  if (preview->setupPending() || preview->imageWidth() <= 0) {
     state.SkipWithError("the preview was not set up");
     return;
   }

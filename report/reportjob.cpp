@@ -12,6 +12,7 @@
 #include "report/host.h"
 #include "report/layout.h"
 #include "report/reporttemplate.h"
+#include "report/reportworkbook.h"
 
 namespace report {
 
@@ -169,7 +170,7 @@ void GenerateReport0(const GiftBook& gifts, ReportWindows& windows, int /*unused
     trap(198, [&] { windows.setMainPointerBusy(false); });
     trap(200, [&] { windows.setPreviewPicture(loadPictureByContent(picturePath)); });
   }
-  trap(202, [&] { windows.setPreviewWorkbook(ReportWorkbookPath); });
+  trap(202, [&] { windows.setPreviewWorkbook(ReportWorkbook(ReportWorkbookPath, claimed)); });
   trap(204, [&] { windows.showPreview(); });
   trap(206, [&] { windows.hideMain(); });
   // Only what this run wrote is removed, and then its folder.

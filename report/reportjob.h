@@ -9,6 +9,7 @@ class GiftBook;
 namespace report {
 
 class Host;
+class ReportWorkbook;
 
 // What the report run hands over to the windows.
 class ReportWindows {
@@ -18,7 +19,7 @@ class ReportWindows {
   virtual void setMainPointerBusy(bool busy) = 0;
   // Hand-over to the preview: its picture, its workbook path, then show it (set-up pending).
   virtual void setPreviewPicture(const QImage& picture) = 0;
-  virtual void setPreviewWorkbook(const QString& path) = 0;
+  virtual void setPreviewWorkbook(const ReportWorkbook& workbook) = 0;
   virtual void showPreview() = 0;
   virtual void hideMain() = 0;
   // Whether the run makes the picture of the sheet (steps 184..200): not when no window shows it.

@@ -15,6 +15,15 @@ void requireReportWorkbook(const QString& path, const QString& purpose) {
            .arg(purpose, where));
 }
 
+void ReportWorkbook::require(const QString& purpose) const {
+  requireReportWorkbook(path_, purpose);
+}
+
+void ReportWorkbook::remove() {
+  if (created_) DeleteFileQuietly(path_);
+  *this = ReportWorkbook();
+}
+
 void copyReportWorkbook(const QString& workbook, const QString& target, FileAccess access) {
   requireReportWorkbook(workbook, QStringLiteral("save"));
   using Kind = FileSourceError::Kind;

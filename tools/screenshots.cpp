@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   QCoreApplication::processEvents();
   preview->grab().save(out + QStringLiteral("/preview-window.png"));
   preview->Zoom_Ori->picture().save(out + QStringLiteral("/report-picture.png"));
-  QFile::copy(preview->mExcelFile, out + QStringLiteral("/report.xls"));
+  QFile::copy(preview->workbookPath(), out + QStringLiteral("/report.xls"));
   preview->PushButton8_Click();
 
   // The full report: 22 entries in every list.
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   form.PushButton1_Click();
   QCoreApplication::processEvents();
   preview->Zoom_Ori->picture().save(out + QStringLiteral("/report-picture-full.png"));
-  QFile::copy(preview->mExcelFile, out + QStringLiteral("/report-full.xls"));
+  QFile::copy(preview->workbookPath(), out + QStringLiteral("/report-full.xls"));
   preview->PushButton8_Click();
   return 0;
 }

@@ -98,9 +98,9 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 // --- The preview window ---
 
+// Building the window shows no dialog: its Form_Load runs when the program first uses it.
 PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent) {
   buildControls();
-  Form_Load();
 }
 
 PreviewWindow::~PreviewWindow() = default;
@@ -231,6 +231,12 @@ void PreviewWindow::Form_Load() {
   trap(104, [&] { setWindowTitle(QStringLiteral("Tinselwick")); });
   trap(106, [&] { setWindowIcon(QIcon(QStringLiteral(":/tinselwick.svg"))); });
   trap(108, [&] { pointer_.setHand(loadHandCursor()); });
+}
+
+void PreviewWindow::setReport(const std::optional<QImage>& picture, const QString& workbook) {
+  if (picture) setReportPicture(*picture);
+  mExcelFile = workbook;
+  mSetupPending = true;
 }
 
 void PreviewWindow::setReportPicture(const QImage& picture) {
@@ -501,7 +507,9 @@ bool PreviewWindow::Form_QueryUnload() {
     if (host_) mayClose = host_->storeAllLists();
   });
   if (!mayClose) return false;
-  trap(100, [&] { DeleteFileQuietly(mExcelFile); });
+  trap(100, [&] {
+    if (host_) host_->removeReportWorkbook();
+  });
   trap(102, [&] { QCoreApplication::processEvents(); });
   trap(104, [&] { QCoreApplication::processEvents(); });
   return true;
@@ -528,7 +536,9 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
 
 void PreviewWindow::PushButton8_Click() {
   Trap trap{kModule, QStringLiteral("PushButton8_Click")};
-  trap(100, [&] { DeleteFileQuietly(mExcelFile); });
+  trap(100, [&] {
+    if (host_) host_->removeReportWorkbook();
+  });
   trap(102, [&] {
     if (host_) host_->showMainWindow();
   });

@@ -25,6 +25,8 @@ class PreviewHost {
   // Stores all gift lists exactly as closing the main window does; false when they could not be
   // stored and the person chose to keep the window open.
   virtual bool storeAllLists() = 0;
+  // Removes the report workbook of the report on show (when the report run created it).
+  virtual void removeReportWorkbook() = 0;
   // Ends the program.
   virtual void endProgram() = 0;
 };
@@ -60,14 +62,16 @@ class PreviewWindow : public QWidget {
 
   void setHost(PreviewHost* host) { host_ = host; }
 
-  // The report picture: Picture1's picture. The report job assigns it, sets mExcelFile and
-  // mSetupPending, then shows the window; the next activation sets the viewport up.
+  // The report to show, in one call: Picture1's picture (none: it keeps what it holds) and the
+  // temporary workbook's path; the next activation sets the viewport up.
+  void setReport(const std::optional<QImage>& picture, const QString& workbook);
+  // The picture alone (Picture1's picture), with the set-up due.
   void setReportPicture(const QImage& picture);
 
   // Full path of the temporary workbook of the report on show.
-  QString mExcelFile;
+  const QString& workbookPath() const { return mExcelFile; }
   // The viewport set-up is due at the next activation.
-  bool mSetupPending = false;
+  bool setupPending() const { return mSetupPending; }
 
   // Sets a bar's value from a whole percentage of its maximum (0..100; others are ignored).
   void SetHScrollbarByPercent(QScrollBar* HScrollbar, std::int16_t percent);
@@ -140,6 +144,8 @@ class PreviewWindow : public QWidget {
   void picture1_MouseMove(QMouseEvent* event);
   void Picture1_MouseUp();
 
+  QString mExcelFile;
+  bool mSetupPending = false;
   float mZoom = 1.0f;
   std::int32_t mImageWidth = 0;
   std::int32_t mImageHeight = 0;

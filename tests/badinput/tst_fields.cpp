@@ -145,7 +145,7 @@ void FieldsTest::typedField() {
   } else {
     QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
   }
-  const sheet::Workbook book = loadWorkbookFile(preview->mExcelFile);
+  const sheet::Workbook book = loadWorkbookFile(preview->workbookPath());
   if (outcome == Saved) {
     QCOMPARE(cellText(book, 2, field), inCell ? text : QString());
     QCOMPARE(cellText(book, 2, (field + 1) % 3), typed.field((field + 1) % 3));
@@ -154,8 +154,8 @@ void FieldsTest::typedField() {
   // xlrd reads the same text.
   if (inCell && !python3().isEmpty()) {
     QString out;
-    QCOMPARE(runProgram(python3(), {sourcePath("tests/report/xlrd_report.py"), preview->mExcelFile},
-                        &out),
+    QCOMPARE(runProgram(python3(),
+                        {sourcePath("tests/report/xlrd_report.py"), preview->workbookPath()}, &out),
              0);
     const QJsonObject cells = QJsonDocument::fromJson(out.toUtf8()).object()["cells"].toObject();
     QCOMPARE(cells[QStringLiteral("2,%1").arg(field)].toObject()["value"].toString(), text);

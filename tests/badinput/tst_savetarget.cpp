@@ -144,7 +144,7 @@ void SaveTargetTest::failedSaves() {
   PreviewWindow* preview = runReport(form);
   QVERIFY(preview && preview->isVisible());
   QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));
-  const QString workbook = preview->mExcelFile;
+  const QString workbook = preview->workbookPath();
   const QByteArray workbookBytes = readAll(workbook);
   QVERIFY(workbookBytes.size() > 4096);
 

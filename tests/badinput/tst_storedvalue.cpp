@@ -359,7 +359,7 @@ void StoredValueTest::closingWhenTheListsCannotBeStored() {
   QCOMPARE(question.style, msg::YesNo | msg::Exclamation | msg::DefaultButton2);
   QCOMPARE(window->isVisible(), answer == msg::No);
   if (answer == msg::Yes) return;
-  if (preview) QVERIFY(QFileInfo(form.app().preview()->mExcelFile).isFile());  // still there
+  if (preview) QVERIFY(QFileInfo(form.app().preview()->workbookPath()).isFile());  // still there
 
   // Room again: the close goes through and keeps what was typed.
   QVERIFY(QDir().rmdir(file));

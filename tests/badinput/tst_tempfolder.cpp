@@ -104,8 +104,8 @@ void TempFolderTest::reportRun() {
   const QStringList steps = errorSteps(box.prompts);
   if (firstError.isEmpty()) {
     QVERIFY2(steps.isEmpty(), dialogs(box.prompts));
-    QVERIFY(preview->mExcelFile.startsWith(box.path("system") + QChar(u'/')));
-    QVERIFY(QFileInfo(preview->mExcelFile).isFile());
+    QVERIFY(preview->workbookPath().startsWith(box.path("system") + QChar(u'/')));
+    QVERIFY(QFileInfo(preview->workbookPath()).isFile());
   } else {
     QVERIFY2(!steps.isEmpty() && steps.first() == firstError, dialogs(box.prompts));
     QVERIFY2(steps.count(QStringLiteral("XmasList.GenerateReport0@172")) <= 1,
@@ -142,13 +142,13 @@ void TempFolderTest::reportRun() {
     // The workbook holding the user's lists is readable by its owner alone.
     QCOMPARE(workbooks.size(), 1);
     struct stat st {};
-    QCOMPARE(::stat(QFile::encodeName(preview->mExcelFile).constData(), &st), 0);
+    QCOMPARE(::stat(QFile::encodeName(preview->workbookPath()).constData(), &st), 0);
     QCOMPARE(st.st_mode & 07777, mode_t(0600));
   } else {
     // No workbook was saved: the name claimed for it is gone and the preview holds none, so
     // saving says so, writes nothing and leaves the user's file as it was.
     QVERIFY2(workbooks.isEmpty(), qPrintable(workbooks.join(u' ')));
-    QVERIFY(preview->mExcelFile.isEmpty());
+    QVERIFY(preview->workbookPath().isEmpty());
     QVERIFY(writeAll(box.path("mine.xls"), "the user's workbook"));
     box.prompts.clear();
     box.prompts.savePaths.push_back(box.path("mine.xls"));
@@ -162,7 +162,7 @@ void TempFolderTest::reportRun() {
   // Back to the main window, and the lists are stored as they came.
   preview->PushButton8_Click();
   QVERIFY(form->isVisible());
-  QVERIFY(!QFileInfo::exists(preview->mExcelFile));
+  QVERIFY(!QFileInfo::exists(preview->workbookPath()));
   box.prompts.clear();
   form->Form_QueryUnload();
   QVERIFY2(box.prompts.errors().isEmpty(), dialogs(box.prompts));

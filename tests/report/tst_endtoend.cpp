@@ -42,7 +42,7 @@ class EndToEndTest : public QObject {
     QVERIFY(!form.isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(preview) || preview->isVisible());
     QCoreApplication::processEvents();
-    QVERIFY(!preview->mSetupPending);
+    QVERIFY(!preview->setupPending());
 
     // The picture covers A1:T25: its width is the sum of the fitted columns, its height the
     // 25 rows (4 of 20 px and 21 of 19 px).
@@ -54,7 +54,7 @@ class EndToEndTest : public QObject {
     // The temporary files of the run are gone; the workbook stays until the preview is left.
     QVERIFY(!QFile::exists(temp_->path() + "/tmp/template.xlt"));
     QVERIFY(!QFile::exists(temp_->path() + "/tmp/temp.bmp"));
-    QVERIFY(QFile::exists(preview->mExcelFile));
+    QVERIFY(QFile::exists(preview->workbookPath()));
 
     const QString target = temp_->path() + "/gifts.xls";
     prompts.savePaths.push_back(target);
@@ -141,10 +141,10 @@ class EndToEndTest : public QObject {
     PreviewWindow* preview = formProgram.app().preview();
     QCoreApplication::processEvents();
     QVERIFY(!preview->Zoom_Ori->picture().isNull());
-    const sheet::Workbook book = loadWorkbookFile(preview->mExcelFile);
+    const sheet::Workbook book = loadWorkbookFile(preview->workbookPath());
     QCOMPARE(book.sheet(0).usedRange(), (sheet::Range{0, 0, 24, 19}));
     preview->PushButton8_Click();  // "< Back" removes the workbook
-    QVERIFY(!QFile::exists(preview->mExcelFile));
+    QVERIFY(!QFile::exists(preview->workbookPath()));
     QVERIFY(form.isVisible());
   }
 

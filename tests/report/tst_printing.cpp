@@ -77,7 +77,7 @@ void TestPrinting::initTestCase() {
   program->PushButton1_Click();
   QVERIFY2(prompts.errors().isEmpty(), qPrintable(prompts.texts().join('\n')));
   workbook_ = dir_.filePath("report.xls");
-  QVERIFY(QFile::copy(program.app().preview()->mExcelFile, workbook_));
+  QVERIFY(QFile::copy(program.app().preview()->workbookPath(), workbook_));
   pdf_ = dir_.filePath("report.pdf");
   QFile out(pdf_);
   QVERIFY(out.open(QIODevice::WriteOnly));

@@ -12,6 +12,7 @@
 #include "report/excel1.h"
 #include "report/layout.h"
 #include "report/reportjob.h"
+#include "report/reportworkbook.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "tests/support/fakehost.h"
 #include "tests/support/testsupport.h"
@@ -25,8 +26,8 @@ class FakeWindows final : public report::ReportWindows {
     picture = p;
     events << "picture";
   }
-  void setPreviewWorkbook(const QString& path) override {
-    workbook = path;
+  void setPreviewWorkbook(const report::ReportWorkbook& made) override {
+    workbook = made.path();
     events << "workbook";
   }
   void showPreview() override { events << "show preview"; }

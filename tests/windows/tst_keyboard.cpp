@@ -128,10 +128,9 @@ class KeyboardTest : public QObject {
     QImage picture(1400, 700, QImage::Format_RGB32);
     picture.fill(Qt::red);
     preview.setReportPicture(picture);
-    preview.mSetupPending = true;
     preview.show();
     QCoreApplication::processEvents();
-    if (preview.mSetupPending) preview.Form_Activate();
+    if (preview.setupPending()) preview.Form_Activate();
     QCOMPARE(focusChain(&preview, preview.HScroll1, 6),
              (QStringList{"HScroll1", "VScroll1", "PushButton1", "PushButton2", "PushButton8",
                           "PushButton6"}));

@@ -27,8 +27,13 @@ struct FakePreviewHost final : PreviewHost {
     return mayClose;
   }
   void endProgram() override { calls << QStringLiteral("end"); }
+  // The application removes the workbook of the report on show; here, the window's own.
+  void removeReportWorkbook() override {
+    if (form) DeleteFileQuietly(form->workbookPath());
+  }
   QStringList calls;
   bool mayClose = true;
+  const PreviewWindow* form = nullptr;
 };
 
 // A picture whose left half is red and right half blue, so that a scaled copy can be told
@@ -140,8 +145,10 @@ void TestPreviewWindow::cleanup() {
 
 PreviewWindow* TestPreviewWindow::shownForm(const QImage& picture) {
   form_ = std::make_unique<PreviewWindow>();
+  form_->Form_Load();
   form_->setHost(&host_);
-  form_->mExcelFile = dir_->filePath(QStringLiteral("Wrenfold12345678.xls"));
+  host_.form = form_.get();
+  form_->setReport(std::nullopt, dir_->filePath(QStringLiteral("Wrenfold12345678.xls")));
   form_->setReportPicture(picture);
   form_->show();
   if (!QTest::qWaitForWindowExposed(form_.get())) return nullptr;
@@ -203,13 +210,14 @@ void TestPreviewWindow::controls() {
 
 void TestPreviewWindow::windowLook() {
   PreviewWindow form;
+  form.Form_Load();  // as the program does when it first uses the window
   QCOMPARE(form.objectName(), QStringLiteral("Form2"));
   QCOMPARE(form.size(), QSize(656, 626));
   QCOMPARE(form.windowTitle(), QStringLiteral("Tinselwick"));
   QCOMPARE(form.font().family(), QStringLiteral("Arial"));
   QCOMPARE(form.font().pointSizeF(), 9.0);
   QVERIFY(form.font().bold());
-  QVERIFY(form.mSetupPending);
+  QVERIFY(form.setupPending());
   QCOMPARE(form.Picture2->palette().color(QPalette::Window), QColor(Qt::white));
   const QColor face = form.palette().color(QPalette::Button);
   QCOMPARE(form.palette().color(QPalette::Window), face);
@@ -227,7 +235,7 @@ void TestPreviewWindow::windowLook() {
 void TestPreviewWindow::setupOnActivation() {
   PreviewWindow* form = shownForm(reportImage(1400, 520));
   QVERIFY(form);
-  QVERIFY(!form->mSetupPending);
+  QVERIFY(!form->setupPending());
   QCOMPARE(form->zoom(), 1.0f);
   QVERIFY(form->Zoom_Ori->isHidden());
   QCOMPARE(form->Zoom_Ori->size(), QSize(1400, 520));
@@ -364,7 +372,7 @@ void TestPreviewWindow::barMaximumOverflow() {
   QCOMPARE(errors.size(), 1);
   QVERIFY(errors[0].text.startsWith(QStringLiteral("Overflow\r\n")));
   QVERIFY(errors[0].text.contains(QStringLiteral("Form2.Form_Activate at line 112")));
-  QVERIFY(!form->mSetupPending);  // the set-up's last step still ran
+  QVERIFY(!form->setupPending());  // the set-up's last step still ran
   QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
   form->PushButton1_Click();
   form->PushButton2_Click();
@@ -557,6 +565,8 @@ void TestPreviewWindow::pointerRules() {
 void TestPreviewWindow::damagedCursorFile() {
   writeFile(dir_->filePath(QStringLiteral("HAND-M.CUR")), QByteArray("not a cursor"));
   PreviewWindow form;
+  QVERIFY(prompts_->errors().isEmpty());  // building the window shows no dialog
+  form.Form_Load();
   const auto errors = prompts_->errors();
   QCOMPARE(errors.size(), 1);
   QVERIFY(errors[0].text.contains(QStringLiteral("Form2.Form_Load at line 108")));
@@ -626,13 +636,14 @@ void TestPreviewWindow::save() {
   if (!existing.isEmpty() && !asRoot) writeFile(path, existing);
   PreviewWindow form;
   form.setHost(&host_);
-  form.mExcelFile = dir_->filePath(QStringLiteral("Wrenfold00000001.xls"));
+  host_.form = &form;
+  form.setReport(std::nullopt, dir_->filePath(QStringLiteral("Wrenfold00000001.xls")));
   QByteArray workbook(100000, '\0');
   for (int i = 0; i < workbook.size(); ++i) workbook[i] = char(i * 7 % 251);
-  writeFile(form.mExcelFile, workbook);
-  if (workbookGone == QLatin1String("deleted")) QFile::remove(form.mExcelFile);
-  if (workbookGone == QLatin1String("empty")) writeFile(form.mExcelFile, QByteArray());
-  if (workbookGone == QLatin1String("none")) form.mExcelFile.clear();
+  writeFile(form.workbookPath(), workbook);
+  if (workbookGone == QLatin1String("deleted")) QFile::remove(form.workbookPath());
+  if (workbookGone == QLatin1String("empty")) writeFile(form.workbookPath(), QByteArray());
+  if (workbookGone == QLatin1String("none")) form.setReport(std::nullopt, QString());
   if (!lock.isEmpty())
     QVERIFY(QFile::setPermissions(dir_->filePath(lock),
                                   QFileDevice::ReadOwner | QFileDevice::ExeOwner));
@@ -679,7 +690,7 @@ void TestPreviewWindow::save() {
   } else if (!path.isEmpty() && !QFileInfo(path).isDir()) {
     QVERIFY(!QFile::exists(path));
   }
-  if (workbookGone.isEmpty()) QCOMPARE(readAll(form.mExcelFile), workbook);
+  if (workbookGone.isEmpty()) QCOMPARE(readAll(form.workbookPath()), workbook);
   // Nothing half-written is left beside the target.
   const QStringList left = QDir(dir_->filePath(QStringLiteral("out")))
                                .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -688,8 +699,8 @@ void TestPreviewWindow::save() {
 
 void TestPreviewWindow::saveTwiceAsksSecondTime() {
   PreviewWindow form;
-  form.mExcelFile = dir_->filePath(QStringLiteral("Wrenfold00000002.xls"));
-  writeFile(form.mExcelFile, QByteArray("workbook"));
+  form.setReport(std::nullopt, dir_->filePath(QStringLiteral("Wrenfold00000002.xls")));
+  writeFile(form.workbookPath(), QByteArray("workbook"));
   const QString path = dir_->filePath(QStringLiteral("twice.xls"));
   prompts_->savePaths = {path, path};
   form.PushButton6_Click();
@@ -702,13 +713,13 @@ void TestPreviewWindow::saveTwiceAsksSecondTime() {
 void TestPreviewWindow::back() {
   PreviewWindow* form = shownForm(reportImage(1400, 520));
   QVERIFY(form);
-  writeFile(form->mExcelFile, QByteArray("workbook"));
+  writeFile(form->workbookPath(), QByteArray("workbook"));
   form->PushButton1_Click();  // too large, ignored; state otherwise kept
   form->PushButton2_Click();
   form->HScroll1->setValue(5);
   QTest::mouseClick(form->PushButton8, Qt::LeftButton);
-  QVERIFY(!QFile::exists(form->mExcelFile));
-  QVERIFY(form->mExcelFile.endsWith(QStringLiteral("Wrenfold12345678.xls")));
+  QVERIFY(!QFile::exists(form->workbookPath()));
+  QVERIFY(form->workbookPath().endsWith(QStringLiteral("Wrenfold12345678.xls")));
   QCOMPARE(host_.calls, QStringList{"show"});
   QVERIFY(form->isHidden());
   QCOMPARE(form->zoom(), 0.75f);
@@ -723,9 +734,9 @@ void TestPreviewWindow::back() {
 void TestPreviewWindow::closing() {
   PreviewWindow* form = shownForm(reportImage(200, 100));
   QVERIFY(form);
-  writeFile(form->mExcelFile, QByteArray("workbook"));
+  writeFile(form->workbookPath(), QByteArray("workbook"));
   QVERIFY(form->close());
-  QVERIFY(!QFile::exists(form->mExcelFile));
+  QVERIFY(!QFile::exists(form->workbookPath()));
   QCOMPARE(host_.calls, (QStringList{"store", "end"}));
   QVERIFY(form->close());  // a second request while the program ends stores nothing again
   QCOMPARE(host_.calls, (QStringList{"store", "end"}));
@@ -737,10 +748,10 @@ void TestPreviewWindow::nextHandOver() {
   QVERIFY(form);
   form->PushButton2_Click();
   form->PushButton8_Click();
-  form->mExcelFile = dir_->filePath(QStringLiteral("Wrenfold87654321.xls"));
+  form->setReport(std::nullopt, dir_->filePath(QStringLiteral("Wrenfold87654321.xls")));
   form->setReportPicture(reportImage(700, 300));
   form->show();
-  QVERIFY(!form->mSetupPending);
+  QVERIFY(!form->setupPending());
   QCOMPARE(form->zoom(), 1.0f);
   QCOMPARE(form->Picture1->size(), QSize(700, 300));
   QCOMPARE(form->imageWidth(), 10498);
@@ -795,7 +806,7 @@ void TestPreviewWindow::exportAsPdf() {
   QVERIFY(form);
   sheet::Workbook book = reporttemplate::build();
   book.isTemplate = false;
-  if (workbook) saveWorkbookFile(book, form->mExcelFile);
+  if (workbook) saveWorkbookFile(book, form->workbookPath());
   const QString target = dir_->filePath("report.pdf");
   if (existing) writeFile(target, "old");
   prompts_->savePaths.push_back(typed.isEmpty() ? QString() : dir_->filePath(typed));
@@ -834,7 +845,7 @@ void TestPreviewWindow::printAndCopyPicture() {
 
   sheet::Workbook book = reporttemplate::build();
   book.isTemplate = false;
-  saveWorkbookFile(book, form->mExcelFile);
+  saveWorkbookFile(book, form->workbookPath());
   prompts_->printTo = dir_->filePath("printed.pdf");
   QTest::keyClick(form, Qt::Key_P, Qt::ControlModifier);
   QCOMPARE(prompts_->printDialogs, 1);
