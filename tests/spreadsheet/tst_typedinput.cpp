@@ -4,7 +4,7 @@
 #include "spreadsheet/formula/formula.h"
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/model/workbook.h"
-#include "tests/support/testsupport.h"
+#include "tests/support/enginesupport.h"
 
 using namespace sheet;
 

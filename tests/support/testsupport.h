@@ -1,6 +1,7 @@
 #pragma once
-// Test doubles shared by the tests: scripted prompts, a fixed random source, a recording URL
-// launcher, and paths of the source and build trees.
+// Test doubles of the program shared by the tests above the engine: scripted prompts, a fixed
+// random source, a recording URL launcher, and a workbook written as the program writes files.
+// The engine's own helpers are in enginesupport.h.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -8,8 +9,8 @@
 
 #include "base/prompts.h"
 #include "base/services.h"
-#include "spreadsheet/model/value.h"
 #include "spreadsheet/model/workbook.h"
+#include "tests/support/enginesupport.h"
 
 struct ShownMessage {
   QString text;
@@ -64,18 +65,5 @@ class RecordingLauncher final : public UrlLauncher {
   QStringList opened;
 };
 
-QString sourcePath(const QString& relative);  // a file of the source tree
-QString python3();                            // /usr/bin/python3 as found by CMake, or ""
-QString soffice();                            // LibreOffice's soffice, or "" when absent
-
-// Runs a program; returns its exit code (-1 when it could not start) and its output.
-int runProgram(const QString& program, const QStringList& args, QString* out = nullptr,
-               int timeoutMs = 120000);
-
-// "n:7.5", "t:abc", "b:TRUE", "e:#DIV/0!", "empty": one text per value, for table rows.
-QString describeValue(const sheet::Value& v);
-
-// Reads a workbook file (the engine reads bytes only); throws Failure or the engine's errors.
-sheet::Workbook loadWorkbookFile(const QString& path);
 // Writes a workbook file as the program writes every file; throws Failure.
 void saveWorkbookFile(const sheet::Workbook& book, const QString& path);
