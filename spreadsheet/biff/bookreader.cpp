@@ -2,7 +2,6 @@
 // substream and each worksheet substream are read record by record, each record by its
 // function in readrecords.cpp; records they do not use are skipped. Anything malformed throws
 // FormatError.
-#include <QFile>
 #include <map>
 
 #include "spreadsheet/biff/numberformats.h"

@@ -1,5 +1,4 @@
 // The book writer: the records of a BIFF8 workbook in the order the format prescribes.
-#include <QFile>
 #include <QHash>
 #include <algorithm>
 #include <set>
