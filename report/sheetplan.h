@@ -1,7 +1,7 @@
 #pragma once
 // Where everything lies on the report sheet, written once: the rows of the titles, headings,
-// entries and totals, and each list's block of five columns. The layout that fills the sheet,
-// the template that formats it and a reader of a saved report all go by this one plan.
+// entries and totals, and each list's block of five columns. The layout that fills the sheet and
+// the template that formats it go by this one plan, and so is a reader of a saved report to.
 #include <QChar>
 #include <QString>
 #include <array>
