@@ -229,8 +229,8 @@ SavedSettings SaveSettings(const QString& application, const QString& section,
   OpenSettings open = openSettings(application);
   SavedSettings saved;
   const auto known = knownSettings.constFind(open.file);
-  const bool changed = known != knownSettings.constEnd() && *known != stampOf(open.file) &&
-                       stampOf(open.file).exists;
+  const FileStamp now = stampOf(open.file);
+  const bool changed = known != knownSettings.constEnd() && *known != now && now.exists;
   if (open.damaged || changed) {
     // The old file is kept whole under a new name, and the values are written to a new file:
     // nothing of the old file is destroyed, and nothing the user typed is lost.

@@ -15,10 +15,6 @@ void requireReportWorkbook(const QString& path, const QString& purpose) {
            .arg(purpose, where));
 }
 
-void ReportWorkbook::require(const QString& purpose) const {
-  requireReportWorkbook(path_, purpose);
-}
-
 void ReportWorkbook::remove() {
   if (created_) DeleteFileQuietly(path_);
   *this = ReportWorkbook();

@@ -17,10 +17,6 @@ class ReportWorkbook {
   ReportWorkbook(QString path, bool created) : path_(std::move(path)), created_(created) {}
 
   const QString& path() const { return path_; }
-  bool created() const { return created_; }
-  // Fails, saying that there is no report workbook to `purpose` ("save", "print", ...), when it
-  // is gone or empty.
-  void require(const QString& purpose) const;
   // Removes the file when the run created it; afterwards there is no workbook.
   void remove();
 

@@ -20,7 +20,6 @@ class TestSettings : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase();
-  void cleanup();
   void settingsRoundTrip_data();
   void settingsRoundTrip();
   void settingsAbsentKey();
@@ -39,12 +38,6 @@ void TestSettings::initTestCase() {
   QVERIFY(config_.isValid() && work_.isValid());
   // A fresh settings folder for every run, set before the store is first used.
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
-  setProgramFolderForTesting(work_.path());
-}
-
-void TestSettings::cleanup() {
-  QFile::remove(work_.filePath("HAND-M.CUR"));
-  QDir(work_.filePath("x")).removeRecursively();
 }
 
 void TestSettings::settingsRoundTrip_data() {
