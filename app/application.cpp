@@ -2,11 +2,13 @@
 
 #include <QCoreApplication>
 
+#include "base/prompts.h"
 #include "windows/desktopservices.h"
 
 Application::Application() : main_(std::make_unique<MainWindow>(book_)) {
   installDesktopServices();  // the dialogs and the browser of the desktop
   main_->setHost(this);
+  main_->setPlanner(&planner_);
 }
 
 Application::~Application() = default;
@@ -14,7 +16,27 @@ Application::~Application() = default;
 bool Application::start() {
   if (!main_->Form_Load()) return false;
   main_->show();
+  // The planner beside the lists: a damaged planner file is told once and kept aside; the lists
+  // are as they were.
+  const QString planner = planner_.load(Planner::Damaged::KeepAside);
+  if (!planner.isEmpty()) MsgBox(planner, msg::Exclamation);
   return true;
+}
+
+PlannerWindow* Application::plannerWindow() {
+  if (!plannerWindow_) {
+    plannerWindow_ = std::make_unique<PlannerWindow>(planner_);
+    plannerWindow_->setWindowIcon(main_->windowIcon());
+  }
+  return plannerWindow_.get();
+}
+
+void Application::openPlanner() {
+  PlannerWindow* window = plannerWindow();
+  window->show();
+  window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+  window->raise();
+  window->activateWindow();
 }
 
 PreviewWindow* Application::preview() {
@@ -40,6 +62,7 @@ void Application::generateReport() {
 }
 
 void Application::endProgram() {
+  if (plannerWindow_) plannerWindow_->hide();
   QCoreApplication::quit();
 }
 

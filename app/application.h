@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "giftlist/giftbook.h"
+#include "planner/planner.h"
 #include "report/reportjob.h"
 #include "report/reportworkbook.h"
 #include "windows/mainwindow.h"
+#include "windows/plannerwindow.h"
 #include "windows/previewwindow.h"
 
 class Application final : public MainWindowHost, public PreviewHost, public report::ReportWindows {
@@ -21,6 +23,9 @@ class Application final : public MainWindowHost, public PreviewHost, public repo
   bool start();
 
   GiftBook& book() { return book_; }
+  Planner& planner() { return planner_; }
+  // The planner window, created on first use; it closes with the program.
+  PlannerWindow* plannerWindow();
   MainWindow& mainWindow() { return *main_; }
   // The preview window, created on first use and kept between reports.
   PreviewWindow* preview();
@@ -31,6 +36,7 @@ class Application final : public MainWindowHost, public PreviewHost, public repo
   // MainWindowHost
   void generateReport() override;
   void endProgram() override;
+  void openPlanner() override;
 
   // PreviewHost
   void showMainWindow() override;
@@ -46,8 +52,10 @@ class Application final : public MainWindowHost, public PreviewHost, public repo
 
  private:
   GiftBook book_;  // outlives the windows that show it
+  Planner planner_{book_};
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<PreviewWindow> preview_;
+  std::unique_ptr<PlannerWindow> plannerWindow_;
   // The report on show: its workbook, and the picture the run handed over until it is shown.
   report::ReportWorkbook report_;
   std::optional<QImage> picture_;

@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstring>
 #include <utility>
 
@@ -13,6 +16,7 @@
 #include "base/prompts.h"
 #include "base/trap.h"
 #include "giftlist/giftbook.h"
+#include "planner/planner.h"
 #include "report/printing.h"
 #include "report/reportjob.h"
 #include "report/reportworkbook.h"
@@ -115,7 +119,8 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   parser.setApplicationDescription(QStringLiteral(
       "Keeps the Christmas gift lists and turns them into a formatted workbook.\n"
       "Without options, the main window opens.\n"
-      "FILE \"-\" is standard output. Exit status: 0 when the file was written; "
+      "FILE \"-\" is standard output. Exit status: 0 when the file was written or the summary "
+      "printed; "
       "1 when a failure stopped the run (FILE is left as it was, standard error says "
       "why); 2 when the command line is not understood."));
   const QCommandLineOption help = parser.addHelpOption();
@@ -128,8 +133,16 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
                                QStringLiteral("Makes the report of the stored lists as an Excel "
                                               "97-2003 workbook, without a window."),
                                QStringLiteral("file"));
+  const QCommandLineOption summary(
+      QStringLiteral("summary"),
+      QStringLiteral("Prints, per list and for all, the entries, budget, spent, left and the "
+                     "count of gifts in each status, without a window."));
+  const QCommandLineOption json(QStringLiteral("json"),
+                                QStringLiteral("With --summary: prints it as JSON."));
   parser.addOption(pdf);
   parser.addOption(xls);
+  parser.addOption(summary);
+  parser.addOption(json);
   if (!parser.parse(app.arguments())) usageError(parser.errorText(), parser);
   if (parser.isSet(QStringLiteral("help-all"))) parser.process(app);  // prints it and ends
   if (parser.isSet(help)) {
@@ -138,14 +151,22 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   }
   if (parser.isSet(version)) parser.showVersion();
   CommandLine command;
-  if (parser.isSet(pdf) && parser.isSet(xls))
-    usageError(QStringLiteral("give either --pdf or --xls, not both."), parser);
+  if (int(parser.isSet(pdf)) + int(parser.isSet(xls)) + int(parser.isSet(summary)) > 1)
+    usageError(QStringLiteral("give one of --pdf, --xls and --summary."), parser);
+  if (parser.isSet(json) && !parser.isSet(summary))
+    usageError(QStringLiteral("--json goes with --summary."), parser);
   if (!parser.positionalArguments().isEmpty())
     usageError(
         QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()),
         parser);
+  if (parser.isSet(summary)) {
+    command.output = CommandLine::Output::Summary;
+    command.json = parser.isSet(json);
+    return command;
+  }
   if (!parser.isSet(pdf) && !parser.isSet(xls) && withoutWindows)
-    usageError(QStringLiteral("nothing to do: give --pdf or --xls, or no option for the window."),
+    usageError(QStringLiteral("nothing to do: give --pdf, --xls or --summary, or no option for "
+                              "the window."),
                parser);
   for (const auto& [option, output] :
        {std::pair{&pdf, CommandLine::Output::Pdf}, std::pair{&xls, CommandLine::Output::Xls}}) {
@@ -200,4 +221,128 @@ int writeReportFile(const CommandLine& command) {
   else
     std::fputs("tinselwick: nothing was written, because of the failures above.\n", stderr);
   return kExitFailure;
+}
+
+namespace {
+
+// One line of the summary: a list, or all of them.
+struct SummaryLine {
+  QString name;
+  int entries = 0;
+  std::optional<double> budget;
+  report::ReportTotal spent;
+  std::array<int, kStatusCount> counts{};
+  std::optional<double> left() const {
+    if (!budget || spent.isError()) return std::nullopt;
+    return *budget - spent.value;
+  }
+};
+
+QString amountText(const std::optional<double>& amount) {
+  return amount ? report::currencyText(*amount) : QStringLiteral("-");
+}
+
+QJsonValue amountValue(const std::optional<double>& amount) {
+  // Amounts in cents are exact in JSON numbers; the sums are rounded to them.
+  return amount ? QJsonValue(std::round(*amount * 100) / 100) : QJsonValue();
+}
+
+constexpr std::array<const char*, kStatusCount> kStatusKeys = {"to buy", "bought", "wrapped",
+                                                               "given"};
+
+}  // namespace
+
+int printSummary(const CommandLine& command) {
+  ConsolePrompts console;  // every message goes to standard error
+  SetApplicationTitle();
+  GiftBook book;
+  {
+    Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_Load")};
+    book.restore(trap, 126, GiftBook::Restore::ForReportOnly);
+  }
+  if (console.failures() > 0) {
+    std::fputs("tinselwick: no summary, because of the failures above.\n", stderr);
+    return kExitFailure;
+  }
+  Planner planner(book);
+  if (const QString why = planner.load(Planner::Damaged::LeaveAlone); !why.isEmpty()) {
+    std::fprintf(stderr, "tinselwick: %s\n", qPrintable(why));
+    return kExitFailure;
+  }
+  std::vector<SummaryLine> lines;
+  SummaryLine all;
+  all.name = QStringLiteral("All lists");
+  for (int c = 0; c < kCategoryCount; ++c) {
+    SummaryLine line{categoryName(c), book.list(c).count(), planner.data().budgets[size_t(c)],
+                     planner.spent(c), planner.statusCounts(c)};
+    all.entries += line.entries;
+    if (line.budget) all.budget = all.budget.value_or(0) + *line.budget;
+    all.spent.value += line.spent.value;
+    if (line.spent.isError() && !all.spent.isError()) all.spent.error = line.spent.error;
+    for (int s = 0; s < kStatusCount; ++s) all.counts[size_t(s)] += line.counts[size_t(s)];
+    lines.push_back(line);
+  }
+  lines.push_back(all);
+
+  QByteArray out;
+  if (command.json) {
+    QJsonArray lists;
+    QJsonObject allObject;
+    for (const SummaryLine& line : lines) {
+      QJsonObject o;
+      o.insert(QStringLiteral("list"), line.name);
+      o.insert(QStringLiteral("entries"), line.entries);
+      o.insert(QStringLiteral("budget"), amountValue(line.budget));
+      o.insert(QStringLiteral("spent"),
+               line.spent.isError() ? QJsonValue() : amountValue(line.spent.value));
+      if (line.spent.isError()) o.insert(QStringLiteral("spentError"), line.spent.error);
+      o.insert(QStringLiteral("left"), amountValue(line.left()));
+      QJsonObject counts;
+      for (int s = 0; s < kStatusCount; ++s)
+        counts.insert(QLatin1String(kStatusKeys[size_t(s)]), line.counts[size_t(s)]);
+      o.insert(QStringLiteral("status"), counts);
+      if (&line == &lines.back())
+        allObject = o;
+      else
+        lists.append(o);
+    }
+    QJsonObject root;
+    root.insert(QStringLiteral("lists"), lists);
+    root.insert(QStringLiteral("all"), allObject);
+    out = QJsonDocument(root).toJson(QJsonDocument::Indented);
+  } else {
+    // Columns: the list's name on the left, the figures on the right.
+    QStringList headings = {QStringLiteral("List"), QStringLiteral("Entries"),
+                            QStringLiteral("Budget"), QStringLiteral("Spent"),
+                            QStringLiteral("Left")};
+    for (GiftStatus s : kStatuses) headings << statusText(s);
+    std::vector<QStringList> rows = {headings};
+    for (const SummaryLine& line : lines) {
+      QStringList row = {line.name, QString::number(line.entries), amountText(line.budget),
+                         report::currencyText(line.spent), amountText(line.left())};
+      for (int count : line.counts) row << QString::number(count);
+      rows.push_back(row);
+    }
+    std::vector<qsizetype> widths(size_t(headings.size()), 0);
+    for (const QStringList& row : rows)
+      for (qsizetype c = 0; c < row.size(); ++c)
+        widths[size_t(c)] = std::max(widths[size_t(c)], row[c].size());
+    QString text;
+    for (const QStringList& row : rows) {
+      QStringList cells;
+      for (qsizetype c = 0; c < row.size(); ++c)
+        cells << (c == 0 ? row[c].leftJustified(widths[size_t(c)])
+                         : row[c].rightJustified(widths[size_t(c)]));
+      text += cells.join(QStringLiteral("  ")) + QChar(u'\n');
+    }
+    out = text.toUtf8();
+  }
+  QFile stdOut;
+  if (!stdOut.open(stdout, QIODevice::WriteOnly) || stdOut.write(out) != out.size() ||
+      !stdOut.flush()) {
+    std::fprintf(stderr, "tinselwick: standard output cannot be written: %s\n",
+                 qPrintable(stdOut.errorString()));
+    return kExitFailure;
+  }
+  return 0;
 }

@@ -1,15 +1,17 @@
 #pragma once
 // The command line: `tinselwick --pdf FILE` or `--xls FILE` makes the report from the stored
 // lists, through the same report run as "Start Creating Template", and writes it to FILE with no
-// window; `--help` and `--version` as usual.
+// window; `--summary [--json]` prints the planner's figures of the stored lists; `--help` and
+// `--version` as usual.
 #include <QString>
 
 class QCoreApplication;
 
 struct CommandLine {
-  enum class Output { None, Pdf, Xls };
+  enum class Output { None, Pdf, Xls, Summary };
   Output output = Output::None;
   QString file;
+  bool json = false;  // the summary as JSON
 };
 
 // True when the arguments ask for no window (report files, help, version, or arguments that are
@@ -25,3 +27,6 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows);
 // Makes the report and writes it to the file. Failures go to standard error, each as the
 // windows would show it; returns the exit status (0 when the file was written).
 int writeReportFile(const CommandLine& command);
+// Prints the planner's summary of the stored lists: one line per list and one for all, as
+// columns or as JSON. Returns the exit status (0 when printed).
+int printSummary(const CommandLine& command);

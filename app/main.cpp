@@ -21,6 +21,7 @@ int main(int argc, char* argv[]) {
   QApplication::setOrganizationName(QStringLiteral("Quillmoor"));
   QApplication::setApplicationVersion(QStringLiteral(TINSELWICK_VERSION));
   const CommandLine command = parseCommandLine(qtApp, withoutWindows);
+  if (command.output == CommandLine::Output::Summary) return printSummary(command);
   if (command.output != CommandLine::Output::None) return writeReportFile(command);
 
   // One window program per settings file: a second start brings the first one's window to the

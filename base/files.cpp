@@ -116,9 +116,7 @@ template <typename Fill>
 void writeBeside(const QString& path, const Target& target, FileAccess access, Fill&& fill) {
   // A file that is replaced keeps its permission bits, as its owner set them; a new one gets the
   // usual mode, which the system narrows by the umask as it creates the file, or its owner's.
-  const mode_t mode = access == FileAccess::OwnerOnly ? 0600
-                      : target.regularFile            ? target.mode
-                                                      : 0666;
+  const mode_t mode = access != FileAccess::Usual ? 0600 : target.regularFile ? target.mode : 0666;
   BesideFile beside(path, mode);
   if (target.regularFile && access == FileAccess::Usual && ::fchmod(beside.handle(), mode) != 0)
     throw FileWriteError(path, systemError(errno));
@@ -132,7 +130,7 @@ void writeBeside(const QString& path, const Target& target, FileAccess access, F
   }
   // A file the user keeps reaches the disk before it replaces the old one; the program's own
   // temporary files do not outlive the run and are not waited for.
-  if (access == FileAccess::Usual && ::fsync(beside.handle()) != 0)
+  if (access != FileAccess::OwnerOnly && ::fsync(beside.handle()) != 0)
     throw FileWriteError(path, systemError(errno));
   if (beside.close() != 0) throw FileWriteError(path, systemError(errno));
   if (::rename(QFile::encodeName(beside.name()).constData(), QFile::encodeName(path).constData()) !=
@@ -249,6 +247,18 @@ QString createPrivateFolder(const QString& parent, const QString& prefix) {
   if (::mkdtemp(name.data()) == nullptr)
     fail(QStringLiteral("No folder can be made in '%1': %2").arg(parent, systemError(errno)));
   return QFile::decodeName(name);
+}
+
+void createPrivateFolders(const QString& folder) {
+  QStringList missing;
+  for (QString f = QFileInfo(folder).absoluteFilePath(); !NameTaken(f); f = QFileInfo(f).path()) {
+    missing.prepend(f);
+    if (f == QFileInfo(f).path()) break;
+  }
+  for (const QString& f : missing)
+    if (::mkdir(QFile::encodeName(f).constData(), 0700) != 0 && errno != EEXIST)
+      fail(QStringLiteral("The folder '%1' cannot be made: %2").arg(f, systemError(errno)));
+  if (!QFileInfo(folder).isDir()) fail(QStringLiteral("'%1' is not a folder.").arg(folder));
 }
 
 void removeEmptyFolder(const QString& path) {

@@ -34,13 +34,17 @@ std::optional<QByteArray> readFile(const QString& path, qint64 limit, QString& w
 // Creates a new folder inside `parent`, named `prefix` and six random characters, for its owner
 // alone (0700); returns its path. Throws Failure when `parent` refuses it.
 QString createPrivateFolder(const QString& parent, const QString& prefix);
+// Creates the folder and every missing folder above it for their owner alone (0700); folders
+// that exist stay as they are. Throws Failure when the folder cannot be made.
+void createPrivateFolders(const QString& folder);
 // Removes the folder when it is empty; absorbs every failure (a folder with anything in it stays).
 void removeEmptyFolder(const QString& path);
 
-// Who may read a file the program writes: the usual mode for new files (the umask decides), or
-// its owner alone (the program's own temporary files, which hold the user's lists; they do not
-// outlive the run, so they are not synced to the disk).
-enum class FileAccess { Usual, OwnerOnly };
+// Who may read a file the program writes: the usual mode for new files (the umask decides); its
+// owner alone for the program's own temporary files, which hold the user's lists (they do not
+// outlive the run, so they are not synced to the disk); or its owner alone for the data the
+// program keeps for the user (synced like every file the user keeps).
+enum class FileAccess { Usual, OwnerOnly, Private };
 
 // A target that is refused before anything is written. what() says why in general words; a
 // caller that knows what it writes phrases it with describe().

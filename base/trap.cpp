@@ -13,8 +13,17 @@ QString applicationErrorText(const QString& module, const QString& routine, int 
          QString::fromUtf16(kSupportAddress);
 }
 
+namespace {
+int errorsShown = 0;
+}  // namespace
+
+int applicationErrorCount() {
+  return errorsShown;
+}
+
 void ShowApplicationError(const QString& module, const QString& routine, int step,
                           const QString& description) {
+  ++errorsShown;
   prompts().message(applicationErrorText(module, routine, step, description), msg::Exclamation,
                     QStringLiteral("Application Error"));
 }

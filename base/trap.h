@@ -25,6 +25,10 @@ QString applicationErrorText(const QString& module, const QString& routine, int 
 void ShowApplicationError(const QString& module, const QString& routine, int step,
                           const QString& description);
 
+// How many "Application Error" dialogs the program has shown since it started: a caller that
+// compares it before and after a run of routines knows whether any step of theirs failed.
+int applicationErrorCount();
+
 // The description of the exception in flight (call only inside a catch block).
 QString currentFailureDescription();
 

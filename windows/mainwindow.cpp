@@ -3,14 +3,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
 #include <limits>
@@ -23,6 +26,7 @@
 #include "base/trap.h"
 #include "giftlist/samples.h"
 #include "giftlist/saverules.h"
+#include "planner/planner.h"
 #include "report/hostchecks.h"
 #include "windows/skin.h"
 
@@ -142,9 +146,17 @@ void MainWindow::buildControls() {
     v->header()->setStretchLastSection(false);
     place(v, 120, listTops[i], 7800, 2490);
     v->viewport()->installEventFilter(this);
+    v->installEventFilter(this);  // the Menu key's context menu
     connect(v, &QTreeView::clicked, this, [this] { ListView_Click(); });
     // From the keyboard: Enter on a row shows it as a click does.
     connect(v, &QTreeView::activated, this, [this] { ListView_Click(); });
+    // The statuses and the planner: right button, the Menu key, Shift+F10.
+    v->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(v, &QWidget::customContextMenuRequested, this,
+            [this, v](const QPoint& at) { showListMenu(v, at); });
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), v);
+    menuKey->setContext(Qt::WidgetShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this, v] { showListMenu(v, QPoint(-1, -1)); });
     views_[static_cast<size_t>(i)] = v;
     *listSlots[i] = v;
   }
@@ -162,6 +174,11 @@ void MainWindow::buildControls() {
   connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
   connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
   connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+
+  auto* plannerKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
+  connect(plannerKey, &QShortcut::activated, this, [this] {
+    if (host_) host_->openPlanner();
+  });
 
   // Keyboard order: the five fields, the category, the visible list, then the buttons.
   QWidget* order[] = {txtName,     txtLikes,    txtPresent,  intCost,     txtEmail,
@@ -314,6 +331,55 @@ void MainWindow::PushButton6_Click() {
   trap(108, [&] { setFields(samples[2]); });
 }
 
+std::unique_ptr<QMenu> MainWindow::listMenu(int row) {
+  auto menu = std::make_unique<QMenu>(this);
+  const GiftListModel& list = currentList();
+  const bool entry = planner_ && row >= 0 && row < list.count();
+  const int category = currentCategory();
+  for (GiftStatus s : kStatuses) {
+    QString text = QStringLiteral("Mark as ") + statusText(s);
+    // "To Buy" in the menu, as the other three read.
+    if (s == GiftStatus::ToBuy) text = QStringLiteral("Mark as To Buy");
+    QAction* action = menu->addAction(text);
+    action->setCheckable(true);
+    action->setEnabled(entry);
+    if (entry) {
+      action->setChecked(planner_->status(category, list.at(row + 1).name) == s);
+      connect(action, &QAction::triggered, this, [this, row, s] { markEntry(row, s); });
+    }
+  }
+  menu->addSeparator();
+  QAction* planner = menu->addAction(QStringLiteral("Planner\u2026"));
+  connect(planner, &QAction::triggered, this, [this] {
+    if (host_) host_->openPlanner();
+  });
+  return menu;
+}
+
+void MainWindow::markEntry(int row, GiftStatus status) {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("mnuMark_Click")};
+  trap(100, [&] {
+    if (!planner_) fail(QStringLiteral("The planner is not available."));
+    planner_->setStatus(currentCategory(), currentList().at(row + 1).name, status);
+  });
+}
+
+void MainWindow::showListMenu(QTreeView* view, const QPoint& at) {
+  // The row under the pointer; from the keyboard, the selected one.
+  QModelIndex index = at.x() >= 0 ? view->indexAt(at) : QModelIndex();
+  if (index.isValid()) {
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  } else {
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    index = rows.isEmpty() ? view->currentIndex() : rows.first();
+  }
+  const QPoint where = at.x() >= 0 && view->indexAt(at).isValid() ? at
+                       : index.isValid()                          ? view->visualRect(index).center()
+                                                                  : QPoint(8, 8);
+  listMenu(index.isValid() ? index.row() : -1)->exec(view->viewport()->mapToGlobal(where));
+}
+
 bool MainWindow::Form_QueryUnload() {
   return book_.storeBeforeClosing();
 }
@@ -341,6 +407,15 @@ void MainWindow::setPointer(Pointer p) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::ContextMenu &&
+      static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+    // From the keyboard the menu is for the selected entry, wherever the pointer is.
+    for (QTreeView* v : views_)
+      if (watched == v || watched == v->viewport()) {
+        showListMenu(v, QPoint(-1, -1));
+        return true;
+      }
+  }
   if (type == QEvent::FocusIn) {
     if (auto* e = qobject_cast<QLineEdit*>(watched)) {
       // The whole text is selected on focus, so typing replaces it.

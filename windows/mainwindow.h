@@ -5,15 +5,19 @@
 #include <QCursor>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <optional>
 
 #include "giftlist/giftbook.h"
+#include "planner/season.h"
 #include "windows/pointer.h"
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class Planner;
 class QPushButton;
 class QTreeView;
 
@@ -26,6 +30,8 @@ class MainWindowHost {
   virtual void generateReport() = 0;
   // Ends the program.
   virtual void endProgram() = 0;
+  // Shows the planner window (Ctrl+B, "Planner…").
+  virtual void openPlanner() {}
 };
 
 class MainWindow : public QWidget {
@@ -35,6 +41,15 @@ class MainWindow : public QWidget {
   ~MainWindow() override;
 
   void setHost(MainWindowHost* host) { host_ = host; }
+  // The planner whose statuses the lists' context menu marks; none: the marks are unavailable.
+  void setPlanner(Planner* planner) { planner_ = planner; }
+
+  // The context menu of the current list for its 0-based row (-1: no entry): "Mark as To Buy",
+  // "Mark as Bought", "Mark as Wrapped", "Mark as Given" (the entry's status checked) and
+  // "Planner…". The caller shows it; its actions act on that row.
+  std::unique_ptr<QMenu> listMenu(int row);
+  // Marks the entry at a 0-based row of the current list.
+  void markEntry(int row, GiftStatus status);
 
   // The start-up (steps 1..15). Returns false when the program must end without showing the
   // window (no spreadsheet host).
@@ -98,11 +113,13 @@ class MainWindow : public QWidget {
 
  private:
   void buildControls();
+  void showListMenu(QTreeView* view, const QPoint& at);
   void setFields(const GiftEntry& e);
   GiftEntry fields() const;
 
   GiftBook& book_;
   MainWindowHost* host_ = nullptr;
+  Planner* planner_ = nullptr;
   std::array<QTreeView*, 4> views_{};
   GiftListModel* listViewTemp = nullptr;
   WindowPointer pointer_{this};

@@ -1,0 +1,283 @@
+#include "planner/planner.h"
+
+#include <sys/stat.h>
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "base/failure.h"
+#include "base/files.h"
+#include "base/trap.h"
+#include "giftlist/giftbook.h"
+#include "report/reportjob.h"
+#include "report/reportworkbook.h"
+
+namespace {
+
+// The report run's hand-over when a season is kept: the workbook alone, no window.
+class SeasonHandOver final : public report::ReportWindows {
+ public:
+  ~SeasonHandOver() override { workbook.remove(); }
+  void setMainPointerBusy(bool) override {}
+  void setPreviewPicture(const QImage&) override {}
+  void setPreviewWorkbook(const report::ReportWorkbook& made) override { workbook = made; }
+  void showPreview() override {}
+  void hideMain() override {}
+  bool wantsPicture() const override { return false; }
+  report::ReportWorkbook workbook;
+};
+
+}  // namespace
+
+Planner::Planner(GiftBook& book, QString folder) : book_(book), folder_(std::move(folder)) {
+  for (int category = 0; category < kCategoryCount; ++category) {
+    GiftListModel& list = book_.list(category);
+    // A status belongs to an entry by its list and exact name: an entry that goes takes its
+    // status with it, and a name added anew starts at "To buy".
+    auto forget = [this, category] { forgetRemovedEntries(category); };
+    connect(&list, &QAbstractItemModel::rowsAboutToBeInserted, this, forget);
+    connect(&list, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(&list, &QAbstractItemModel::modelReset, this, forget);
+    auto follow = [this] {
+      if (following_) emit changed();
+    };
+    connect(&list, &QAbstractItemModel::rowsInserted, this, follow);
+    connect(&list, &QAbstractItemModel::dataChanged, this, follow);
+  }
+}
+
+QString Planner::dataFolder() {
+  // The organisation and program names are written out: the application name changes with the
+  // title the program shows.
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+         QStringLiteral("/Quillmoor/Tinselwick");
+}
+
+QString Planner::file() const {
+  return folder_ + QStringLiteral("/planner.json");
+}
+
+QString Planner::seasonsFolder() const {
+  return folder_ + QStringLiteral("/seasons");
+}
+
+QString Planner::load(Damaged damaged) {
+  data_ = {};
+  unreadable_.clear();
+  emit changed();
+  if (!NameTaken(file())) return {};
+  QString why;
+  const std::optional<QByteArray> bytes = readFile(file(), kPlannerFileLimit + 1, why);
+  if (!bytes) {
+    unreadable_ = why;
+    return QStringLiteral(
+               "The planner file '%1' cannot be read: %2\nThe planner is empty for "
+               "now, and the file is left as it is; the gift lists are not affected.")
+        .arg(file(), why);
+  }
+  try {
+    if (bytes->size() > kPlannerFileLimit) fail(QStringLiteral("it is larger than 64 MiB"));
+    data_ = readPlannerFile(*bytes);
+    emit changed();
+    return {};
+  } catch (const Failure& failure) {
+    const QString reason = QString::fromUtf8(failure.what());
+    if (damaged == Damaged::LeaveAlone) {
+      unreadable_ = reason;
+      return QStringLiteral("The planner file '%1' is damaged: %2.").arg(file(), reason);
+    }
+    QString kept = file() + QStringLiteral(".damaged");
+    for (int n = 2; NameTaken(kept) && n < 1000; ++n)
+      kept = file() + QStringLiteral(".damaged-%1").arg(n);
+    if (NameTaken(kept) || !QFile::rename(file(), kept)) {
+      unreadable_ = reason;
+      return QStringLiteral(
+                 "The planner file '%1' is damaged: %2. It cannot be kept aside, so "
+                 "the planner is empty for now and the file is left as it is; the "
+                 "gift lists are not affected.")
+          .arg(file(), reason);
+    }
+    return QStringLiteral(
+               "The planner file '%1' is damaged: %2. It has been kept as '%3', and "
+               "the planner starts empty; the gift lists are not affected.")
+        .arg(file(), reason, kept);
+  }
+}
+
+void Planner::store() {
+  if (!unreadable_.isEmpty())
+    fail(QStringLiteral("The planner file '%1' could not be read when Tinselwick started (%2), so "
+                        "it is not written over; the change is kept until Tinselwick closes.")
+             .arg(file(), unreadable_));
+  createPrivateFolders(folder_);
+  writeFileAtomically(file(), plannerFileBytes(data_), FileAccess::Private);
+}
+
+GiftStatus Planner::status(int category, const QString& name) const {
+  return data_.statuses[size_t(category)].value(name, GiftStatus::ToBuy);
+}
+
+void Planner::setStatus(int category, const QString& name, GiftStatus status) {
+  if (!book_.list(category).findByName(name))
+    fail(QStringLiteral("%1 has no entry named \"%2\".")
+             .arg(categoryName(category), name.left(100)));
+  if (this->status(category, name) == status) return;
+  if (status == GiftStatus::ToBuy)
+    data_.statuses[size_t(category)].remove(name);
+  else
+    data_.statuses[size_t(category)].insert(name, status);
+  emit changed();
+  store();
+}
+
+void Planner::setBudget(int category, std::optional<double> budget) {
+  if (budget && (!std::isfinite(*budget) || *budget < 0))
+    fail(QStringLiteral("A budget is an amount of 0 or more."));
+  if (data_.budgets[size_t(category)] == budget) return;
+  data_.budgets[size_t(category)] = budget;
+  emit changed();
+  store();
+}
+
+void Planner::forgetRemovedEntries(int category) {
+  QHash<QString, GiftStatus>& statuses = data_.statuses[size_t(category)];
+  const GiftListModel& list = book_.list(category);
+  bool forgotten = false;
+  for (auto it = statuses.begin(); it != statuses.end();) {
+    if (list.findByName(it.key())) {
+      ++it;
+    } else {
+      it = statuses.erase(it);
+      forgotten = true;
+    }
+  }
+  if (following_) emit changed();
+  // The list itself changed as the person asked; a planner file that cannot be written now is
+  // written with the next change.
+  if (forgotten) try {
+      store();
+    } catch (const Failure&) {
+    }
+}
+
+report::ReportTotal Planner::spent(int category) const {
+  return report::reportTotal(book_.list(category).entries());
+}
+
+std::array<int, kStatusCount> Planner::statusCounts(int category) const {
+  std::array<int, kStatusCount> counts{};
+  for (const GiftEntry& entry : book_.list(category).entries())
+    ++counts[size_t(status(category, entry.name))];
+  return counts;
+}
+
+std::vector<Planner::Earlier> Planner::earlier(int category, const QString& name) const {
+  std::vector<Earlier> found;
+  for (auto season = data_.seasons.rbegin(); season != data_.seasons.rend(); ++season)
+    for (const KeptEntry& kept : season->lists[size_t(category)])
+      if (kept.entry.name == name) {
+        found.push_back({&*season, &kept});
+        break;
+      }
+  return found;
+}
+
+QString Planner::earlierText(const std::vector<Earlier>& earlier) {
+  QStringList parts;
+  for (const Earlier& e : earlier) {
+    QStringList gift;
+    if (!e.kept->entry.present.trimmed().isEmpty()) gift << e.kept->entry.present.trimmed();
+    if (!e.kept->entry.cost.trimmed().isEmpty()) gift << e.kept->entry.cost.trimmed();
+    parts << QStringLiteral("%1: %2").arg(
+        e.season->name, gift.isEmpty() ? QStringLiteral("no present") : gift.join(u", "));
+  }
+  return parts.join(u"; ");
+}
+
+QString Planner::repeatedIn(int category, const GiftEntry& entry) const {
+  const QString present = entry.present.trimmed();
+  if (present.isEmpty()) return {};
+  for (const Earlier& e : earlier(category, entry.name))
+    if (e.kept->entry.present.trimmed().compare(present, Qt::CaseInsensitive) == 0)
+      return e.season->name;
+  return {};
+}
+
+QString Planner::seasonNameRefusal(const QString& name) const {
+  const QString trimmed = name.trimmed();
+  if (trimmed.isEmpty()) return QStringLiteral("A season needs a name, such as the year.");
+  for (const KeptSeason& season : data_.seasons)
+    if (season.name.compare(trimmed, Qt::CaseInsensitive) == 0)
+      return QStringLiteral("A season named \"%1\" is kept already; give this one another name.")
+          .arg(season.name);
+  return {};
+}
+
+QString Planner::seasonWorkbook(const KeptSeason& season) const {
+  return season.workbook.isEmpty() ? QString() : seasonsFolder() + QChar(u'/') + season.workbook;
+}
+
+void Planner::keepSeason(const QString& name, const QString& workbook) {
+  if (const QString refusal = seasonNameRefusal(name); !refusal.isEmpty()) fail(refusal);
+  KeptSeason season;
+  season.name = name.trimmed();
+  season.keptOn = QDateTime::currentDateTime().toString(Qt::ISODate);
+  season.budgets = data_.budgets;
+  for (int c = 0; c < kCategoryCount; ++c)
+    for (const GiftEntry& entry : book_.list(c).entries())
+      season.lists[size_t(c)].push_back({entry, status(c, entry.name)});
+
+  // The workbook first, under a name of its own: a file name from the season's name, without
+  // anything a file name cannot hold.
+  QString base;
+  for (const QChar ch : season.name)
+    base += ch.isLetterOrNumber() || ch == u'-' || ch == u'_' ? ch : QChar(u'_');
+  base = base.left(40);
+  createPrivateFolders(seasonsFolder());
+  QString target = seasonsFolder() + QStringLiteral("/%1.xls").arg(base);
+  for (int n = 2; NameTaken(target); ++n)
+    target = seasonsFolder() + QStringLiteral("/%1-%2.xls").arg(base).arg(n);
+  writeNaming(QStringLiteral("the season's workbook"),
+              [&] { copyFile(workbook, target, FileAccess::Private); });
+  // Nothing of a kept season changes afterwards; a spreadsheet program opens it read-only.
+  ::chmod(QFile::encodeName(target).constData(), 0400);
+  season.workbook = QFileInfo(target).fileName();
+
+  const PlannerData before = data_;
+  data_.seasons.push_back(season);
+  for (auto& statuses : data_.statuses) statuses.clear();
+  try {
+    store();
+  } catch (...) {
+    data_ = before;
+    ForceDeleteFile(target);
+    throw;
+  }
+  // The new season: every entry keeps its name, likes and e-mail address.
+  following_ = false;
+  for (int c = 0; c < kCategoryCount; ++c) {
+    GiftListModel& list = book_.list(c);
+    for (int position = 1; position <= list.count(); ++position) {
+      GiftEntry fields = list.at(position);
+      fields.present.clear();
+      fields.cost.clear();
+      list.update(position, fields);
+    }
+  }
+  following_ = true;
+  emit changed();
+}
+
+void Planner::startNewSeason(const QString& name) {
+  if (const QString refusal = seasonNameRefusal(name); !refusal.isEmpty()) fail(refusal);
+  SeasonHandOver handOver;
+  const int errorsBefore = applicationErrorCount();
+  report::GenerateReport0(book_, handOver, 1);
+  if (applicationErrorCount() != errorsBefore || handOver.workbook.path().isEmpty())
+    fail(
+        QStringLiteral("The season was not kept, because its report workbook could not be made "
+                       "(the messages before say why). Nothing has changed."));
+  keepSeason(name, handOver.workbook.path());
+}
