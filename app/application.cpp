@@ -63,6 +63,9 @@ void Application::generateReport() {
 
 void Application::endProgram() {
   if (plannerWindow_) plannerWindow_->hide();
+  if (const QString why = planner_.storeWhatIsPending(); !why.isEmpty())
+    MsgBox(QStringLiteral("The planner's last changes could not be saved: %1").arg(why),
+           msg::Exclamation);
   QCoreApplication::quit();
 }
 

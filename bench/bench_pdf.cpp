@@ -62,6 +62,7 @@ QProcessEnvironment programEnvironment() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), config->path());
+  env.insert(QStringLiteral("XDG_DATA_HOME"), config->path() + QStringLiteral("/data"));
   return env;
 }
 
@@ -186,6 +187,8 @@ int main(int argc, char** argv) {
   QTemporaryDir settings(scratch());
   config = &settings;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));  // never the user's lists
+  qputenv("XDG_DATA_HOME",
+          QFile::encodeName(settings.path() + QStringLiteral("/data")));  // nor the planner
   QApplication app(argc, argv);
   program =
       QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../tinselwick"));

@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));  // never the user's lists
+  qputenv("XDG_DATA_HOME",
+          QFile::encodeName(config.path() + QStringLiteral("/data")));  // nor the planner
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -18,6 +18,8 @@ QString program;
 void BM_StartupToWindowShown(benchmark::State& state) {
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+  qputenv("XDG_DATA_HOME",
+          QFile::encodeName(config.path() + QStringLiteral("/data")));  // nor the planner
   for (int c = 0; c < 4; ++c) {
     std::vector<GiftEntry> list;
     for (int i = 1; i <= 22; ++i)
@@ -29,6 +31,7 @@ void BM_StartupToWindowShown(benchmark::State& state) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+  env.insert(QStringLiteral("XDG_DATA_HOME"), config.path() + QStringLiteral("/data"));
   for (auto _ : state) {
     QProcess p;
     p.setProcessEnvironment(env);

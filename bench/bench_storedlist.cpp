@@ -75,6 +75,8 @@ BENCHMARK(BM_SerializeAndParse88)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));  // never the user's lists
+  qputenv("XDG_DATA_HOME",
+          QFile::encodeName(config.path() + QStringLiteral("/data")));  // nor the planner
   QCoreApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -107,12 +107,24 @@ QString Planner::load(Damaged damaged) {
 }
 
 void Planner::store() {
+  pending_ = true;
   if (!unreadable_.isEmpty())
     fail(QStringLiteral("The planner file '%1' could not be read when Tinselwick started (%2), so "
                         "it is not written over; the change is kept until Tinselwick closes.")
              .arg(file(), unreadable_));
   createPrivateFolders(folder_);
   writeFileAtomically(file(), plannerFileBytes(data_), FileAccess::Private);
+  pending_ = false;
+}
+
+QString Planner::storeWhatIsPending() {
+  if (!pending_) return {};
+  try {
+    store();
+    return {};
+  } catch (const Failure& failure) {
+    return QString::fromUtf8(failure.what());
+  }
 }
 
 GiftStatus Planner::status(int category, const QString& name) const {
@@ -128,7 +140,7 @@ void Planner::setStatus(int category, const QString& name, GiftStatus status) {
     data_.statuses[size_t(category)].remove(name);
   else
     data_.statuses[size_t(category)].insert(name, status);
-  emit changed();
+  emit statusChanged(category, name);
   store();
 }
 
@@ -246,12 +258,14 @@ void Planner::keepSeason(const QString& name, const QString& workbook) {
   season.workbook = QFileInfo(target).fileName();
 
   const PlannerData before = data_;
+  const bool pendingBefore = pending_;
   data_.seasons.push_back(season);
   for (auto& statuses : data_.statuses) statuses.clear();
   try {
     store();
   } catch (...) {
     data_ = before;
+    pending_ = pendingBefore;
     ForceDeleteFile(target);
     throw;
   }
@@ -280,4 +294,8 @@ void Planner::startNewSeason(const QString& name) {
         QStringLiteral("The season was not kept, because its report workbook could not be made "
                        "(the messages before say why). Nothing has changed."));
   keepSeason(name, handOver.workbook.path());
+  // The cleared lists are stored at once, so that the stored lists and the planner file agree
+  // even if the program never closes as it should; a store that fails is said so and tried again
+  // at the close.
+  book_.store();
 }

@@ -41,6 +41,10 @@ class Planner final : public QObject {
   void setStatus(int category, const QString& name, GiftStatus status);
   void setBudget(int category, std::optional<double> budget);
 
+  // Stores what a failed store left unstored, as the program ends; returns why it cannot, or
+  // nothing when everything is stored.
+  QString storeWhatIsPending();
+
   // What a list has spent: exactly the report's "Total cost" of it.
   report::ReportTotal spent(int category) const;
   std::array<int, kStatusCount> statusCounts(int category) const;
@@ -74,6 +78,8 @@ class Planner final : public QObject {
  signals:
   // The lists or the planner's own data changed.
   void changed();
+  // Only the status of one entry changed.
+  void statusChanged(int category, const QString& name);
 
  private:
   void store();
@@ -84,4 +90,5 @@ class Planner final : public QObject {
   PlannerData data_;
   QString unreadable_;  // why the file could not be read; it is then never written over
   bool following_ = true;
+  bool pending_ = false;  // a change that could not be stored yet
 };

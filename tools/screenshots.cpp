@@ -11,6 +11,8 @@
 int main(int argc, char** argv) {
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));  // never the user's lists
+  qputenv("XDG_DATA_HOME",
+          QFile::encodeName(config.path() + QStringLiteral("/data")));  // nor the planner
   QApplication app(argc, argv);
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(out);

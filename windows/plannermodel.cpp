@@ -36,6 +36,16 @@ void PlannerEntriesModel::follow() {
   endResetModel();
 }
 
+void PlannerEntriesModel::followStatus(int category, const QString& name) {
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    const Row row = rows_[r];
+    const GiftListModel& list = planner_.book().list(row.category);
+    if (row.category == category && row.position <= list.count() &&
+        list.at(row.position).name == name)
+      emit dataChanged(index(int(r), StatusColumn), index(int(r), StatusColumn));
+  }
+}
+
 int PlannerEntriesModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }

@@ -24,6 +24,8 @@ class PlannerEntriesModel final : public QAbstractTableModel {
   // Rebuilds the rows from the lists (an entry added or removed) or, when they are the same
   // entries, tells the views that their texts changed.
   void follow();
+  // Tells the views that the status of one entry changed.
+  void followStatus(int category, const QString& name);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

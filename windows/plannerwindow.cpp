@@ -80,6 +80,14 @@ class ShownEntries final : public QSortFilterProxyModel {
       if (a.isValid() && b.isValid()) return a.toDouble() < b.toDouble();
       if (a.isValid() || b.isValid()) return b.isValid();  // text costs come first
     }
+    if (left.column() == PlannerEntriesModel::ListColumn) {
+      // The lists in their own order, and each list's entries in theirs.
+      const auto key = [](const QModelIndex& i) {
+        return std::pair{i.data(PlannerEntriesModel::CategoryRole).toInt(),
+                         i.data(PlannerEntriesModel::PositionRole).toInt()};
+      };
+      return key(left) < key(right);
+    }
     if (left.column() == PlannerEntriesModel::StatusColumn)
       return left.data(Qt::EditRole).toInt() < right.data(Qt::EditRole).toInt();
     return QString::localeAwareCompare(left.data().toString(), right.data().toString()) < 0;
@@ -142,6 +150,7 @@ PlannerWindow::PlannerWindow(Planner& planner, QWidget* parent)
       field->setAccessibleName(QStringLiteral("Budget for ") + name);
       field->setPlaceholderText(QStringLiteral("no budget"));
       field->setAlignment(Qt::AlignRight);
+      field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 16);
       label->setBuddy(field);
       connect(field, &QLineEdit::editingFinished, this, [this, line] { budgetEdited(line); });
       budgets_[size_t(line)] = field;
@@ -161,7 +170,7 @@ PlannerWindow::PlannerWindow(Planner& planner, QWidget* parent)
       grid->addWidget(count, line + 1, 4 + static_cast<int>(s));
     }
   }
-  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(static_cast<int>(headings.size()), 1);
   layout->addWidget(budgetsBox);
 
   // Every entry, with a "Find" field above.
@@ -197,6 +206,7 @@ PlannerWindow::PlannerWindow(Planner& planner, QWidget* parent)
                                      new StatusDelegate(entries_));
   entries_->setTabKeyNavigation(false);
   entries_->verticalHeader()->hide();
+  entries_->verticalHeader()->setDefaultSectionSize(entries_->fontMetrics().height() + 8);
   entries_->horizontalHeader()->setStretchLastSection(true);
   entries_->setWordWrap(false);
   entries_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -214,7 +224,7 @@ PlannerWindow::PlannerWindow(Planner& planner, QWidget* parent)
   for (int c = 0; c < kCategoryCount; ++c) seasonHeadings << categoryName(c);
   seasonHeadings << QStringLiteral("All lists");
   seasons_->setHeaderLabels(seasonHeadings);
-  seasons_->setMaximumHeight(seasons_->fontMetrics().height() * 8);
+  seasons_->setMaximumHeight(seasons_->fontMetrics().height() * 6);
   seasonsLayout->addWidget(seasons_);
   auto* buttons = new QHBoxLayout;
   openWorkbook_ = new QPushButton(QStringLiteral("&Open Workbook"), seasonsBox);
@@ -234,8 +244,19 @@ PlannerWindow::PlannerWindow(Planner& planner, QWidget* parent)
     exportPdf_->setEnabled(chosenSeason() != nullptr);
   });
 
+  // The columns fit the entries when the entries are others, not at every status or budget.
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    for (int c = 0; c < PlannerEntriesModel::kColumnCount - 1; ++c)
+      entries_->resizeColumnToContents(c);
+  });
   connect(&planner_, &Planner::changed, this, &PlannerWindow::follow);
+  connect(&planner_, &Planner::statusChanged, this, [this](int category, const QString& name) {
+    model_->followStatus(category, name);
+    showBudgets();
+  });
   follow();
+  for (int c = 0; c < PlannerEntriesModel::kColumnCount - 1; ++c)
+    entries_->resizeColumnToContents(c);
   resize(880, 640);
 }
 
@@ -329,8 +350,10 @@ void PlannerWindow::showSeasons() {
   }
   if (!seasons_->currentItem() && seasons_->topLevelItemCount() > 0)
     seasons_->setCurrentItem(seasons_->topLevelItem(0));
+  for (int c = 0; c < seasons_->columnCount(); ++c) seasons_->resizeColumnToContents(c);
   openWorkbook_->setEnabled(chosenSeason() != nullptr);
   exportPdf_->setEnabled(chosenSeason() != nullptr);
+  shownSeasons_ = kept.size();
 }
 
 const KeptSeason* PlannerWindow::chosenSeason() const {
@@ -495,6 +518,9 @@ void PlannerWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void PlannerWindow::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::PaletteChange) follow();
+  if (event->type() == QEvent::PaletteChange) {
+    shownSeasons_ = size_t(-1);  // the colours of everything shown
+    follow();
+  }
   QWidget::changeEvent(event);
 }

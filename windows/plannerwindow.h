@@ -74,4 +74,5 @@ class PlannerWindow final : public QWidget {
   QPushButton* newSeason_ = nullptr;
   SeasonQuestion askSeason_;
   bool editingBudget_ = false;
+  size_t shownSeasons_ = size_t(-1);  // how many kept seasons the list shows
 };

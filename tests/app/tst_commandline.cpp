@@ -1,6 +1,9 @@
 // The command line: the report of the stored lists written as a PDF or a workbook without a
 // window or a display, failures on standard error with a non-zero status, and nothing touched
 // when the file cannot be written.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
 
@@ -31,6 +34,7 @@ class TestCommandLine : public QObject {
   void nothingWrittenAfterAFailure_data();
   void nothingWrittenAfterAFailure();
   void helpVersionAndUsage();
+  void summary();
   void whichArgumentsNeedNoWindow_data();
   void whichArgumentsNeedNoWindow();
 
@@ -197,6 +201,49 @@ void TestCommandLine::helpVersionAndUsage() {
     QVERIFY(run.out.isEmpty());
   }
   QVERIFY(tinselwick({"--pdf="}).err.contains("a file name is missing after --pdf"));
+}
+
+void TestCommandLine::summary() {
+  const QString folder = dir_.filePath("data/Quillmoor/Tinselwick");
+  QVERIFY(QDir().mkpath(folder));
+  auto planner = [&](const QByteArray& bytes) {
+    QFile f(folder + "/planner.json");
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+  };
+  planner(R"({"format":"Tinselwick planner","version":1,"budgets":{"Family":100},)"
+          R"("statuses":{"Family":{"Mom":"bought"}},"seasons":[]})");
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath("data")));
+  const Run text = tinselwick({"--summary"});
+  QCOMPARE(text.status, 0);
+  QCOMPARE(text.err, QByteArray());
+  QStringList lines = QString::fromUtf8(text.out).split(u'\n', Qt::SkipEmptyParts);
+  for (QString& line : lines) line = line.simplified();
+  QCOMPARE(lines.size(), 6);
+  QCOMPARE(lines[0], "List Entries Budget Spent Left To buy Bought Wrapped Given");
+  QCOMPARE(lines[1], "Family 1 $100.00 $89.00 $11.00 0 1 0 0");
+  QCOMPARE(lines[2], "Relatives 0 - $0.00 - 0 0 0 0");
+  QCOMPARE(lines[5], "All lists 1 $100.00 $89.00 $11.00 0 1 0 0");
+
+  const Run json = tinselwick({"--summary", "--json"});
+  QCOMPARE(json.status, 0);
+  const QJsonObject root = QJsonDocument::fromJson(json.out).object();
+  const QJsonObject family = root["lists"].toArray().first().toObject();
+  QCOMPARE(family["list"].toString(), "Family");
+  QCOMPARE(family["spent"].toDouble(), 89.0);
+  QCOMPARE(family["left"].toDouble(), 11.0);
+  QCOMPARE(family["status"].toObject()["bought"].toInt(), 1);
+  QVERIFY(root["lists"].toArray()[1].toObject()["budget"].isNull());
+  QCOMPARE(root["all"].toObject()["entries"].toInt(), 1);
+
+  // A damaged planner file: the reason, status 1, and the file left as it is.
+  planner("{damaged");
+  const Run damaged = tinselwick({"--summary"});
+  QCOMPARE(damaged.status, 1);
+  QVERIFY2(damaged.err.contains("is damaged") && damaged.out.isEmpty(), damaged.err.constData());
+  QVERIFY(QFile::exists(folder + "/planner.json"));
+  QCOMPARE(tinselwick({"--json"}).status, 2);
+  qputenv("XDG_DATA_HOME", env.value("XDG_DATA_HOME").toLocal8Bit());
 }
 
 // The toolkit's own options keep the window; the program's options, and whatever is not
