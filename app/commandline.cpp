@@ -133,6 +133,10 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
                                QStringLiteral("Makes the report of the stored lists as an Excel "
                                               "97-2003 workbook, without a window."),
                                QStringLiteral("file"));
+  const QCommandLineOption xlsx(QStringLiteral("xlsx"),
+                                QStringLiteral("Makes the report of the stored lists as an Excel "
+                                               "workbook (.xlsx), without a window."),
+                                QStringLiteral("file"));
   const QCommandLineOption summary(
       QStringLiteral("summary"),
       QStringLiteral("Prints, per list and for all, the entries, budget, spent, left and the "
@@ -141,6 +145,7 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
                                 QStringLiteral("With --summary: prints it as JSON."));
   parser.addOption(pdf);
   parser.addOption(xls);
+  parser.addOption(xlsx);
   parser.addOption(summary);
   parser.addOption(json);
   if (!parser.parse(app.arguments())) usageError(parser.errorText(), parser);
@@ -151,8 +156,10 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   }
   if (parser.isSet(version)) parser.showVersion();
   CommandLine command;
-  if (int(parser.isSet(pdf)) + int(parser.isSet(xls)) + int(parser.isSet(summary)) > 1)
-    usageError(QStringLiteral("give one of --pdf, --xls and --summary."), parser);
+  if (int(parser.isSet(pdf)) + int(parser.isSet(xls)) + int(parser.isSet(xlsx)) +
+          int(parser.isSet(summary)) >
+      1)
+    usageError(QStringLiteral("give one of --pdf, --xls, --xlsx and --summary."), parser);
   if (parser.isSet(json) && !parser.isSet(summary))
     usageError(QStringLiteral("--json goes with --summary."), parser);
   if (!parser.positionalArguments().isEmpty())
@@ -164,12 +171,13 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
     command.json = parser.isSet(json);
     return command;
   }
-  if (!parser.isSet(pdf) && !parser.isSet(xls) && withoutWindows)
-    usageError(QStringLiteral("nothing to do: give --pdf, --xls or --summary, or no option for "
-                              "the window."),
+  if (!parser.isSet(pdf) && !parser.isSet(xls) && !parser.isSet(xlsx) && withoutWindows)
+    usageError(QStringLiteral("nothing to do: give --pdf, --xls, --xlsx or --summary, or no "
+                              "option for the window."),
                parser);
   for (const auto& [option, output] :
-       {std::pair{&pdf, CommandLine::Output::Pdf}, std::pair{&xls, CommandLine::Output::Xls}}) {
+       {std::pair{&pdf, CommandLine::Output::Pdf}, std::pair{&xls, CommandLine::Output::Xls},
+        std::pair{&xlsx, CommandLine::Output::Xlsx}}) {
     if (!parser.isSet(*option)) continue;
     command = {output, parser.value(*option)};
     if (command.file.isEmpty())
@@ -192,24 +200,28 @@ int writeReportFile(const CommandLine& command) {
   // FILE is written only after a run without any failure: a report made from lists that could
   // not all be read, or from a run that went wrong, never replaces a good file.
   if (console.failures() == 0) {
-    const bool xls = command.output == CommandLine::Output::Xls;
+    const QString& workbook = handOver.workbook.path();
     Trap trap{QStringLiteral("Tinselwick"), QStringLiteral("CommandLine")};
     trap(100, [&] {
       const QString file = command.file;
       if (file == QLatin1String("-")) {
-        const QByteArray bytes = xls ? report::reportWorkbookBytes(handOver.workbook.path())
-                                     : report::reportPdf(handOver.workbook.path());
+        const QByteArray bytes =
+            command.output == CommandLine::Output::Xls    ? report::reportWorkbookBytes(workbook)
+            : command.output == CommandLine::Output::Xlsx ? report::reportXlsx(workbook)
+                                                          : report::reportPdf(workbook);
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
             !out.flush())
           fail(QStringLiteral("Standard output cannot be written: %1").arg(out.errorString()));
         return;
       }
-      if (xls)
-        report::copyReportWorkbook(handOver.workbook.path(), file);
+      if (command.output == CommandLine::Output::Xls)
+        report::copyReportWorkbook(workbook, file);
+      else if (command.output == CommandLine::Output::Xlsx)
+        report::exportReportXlsx(workbook, file);
       else
         writeNaming(QStringLiteral("the PDF"), [&] {
-          writeFileAtomically(file, report::reportPdf(handOver.workbook.path()), FileAccess::Usual);
+          writeFileAtomically(file, report::reportPdf(workbook), FileAccess::Usual);
         });
     });
   }
@@ -232,9 +244,10 @@ struct SummaryLine {
   std::optional<double> budget;
   report::ReportTotal spent;
   std::array<int, kStatusCount> counts{};
+  report::ReportTotal counted;  // what the budget is spent by: the lists that have one
   std::optional<double> left() const {
-    if (!budget || spent.isError()) return std::nullopt;
-    return *budget - spent.value;
+    if (!budget || counted.isError()) return std::nullopt;
+    return Planner::left(*budget, counted.value);
   }
 };
 
@@ -272,13 +285,17 @@ int printSummary(const CommandLine& command) {
   std::vector<SummaryLine> lines;
   SummaryLine all;
   all.name = QStringLiteral("All lists");
+  const report::ReportTotals spent = planner.spent();
   for (int c = 0; c < kCategoryCount; ++c) {
-    SummaryLine line{categoryName(c), book.list(c).count(), planner.data().budgets[size_t(c)],
-                     planner.spent(c), planner.statusCounts(c)};
+    SummaryLine line{categoryName(c),  book.list(c).count(),    planner.data().budgets[size_t(c)],
+                     spent[size_t(c)], planner.statusCounts(c), spent[size_t(c)]};
     all.entries += line.entries;
     if (line.budget) all.budget = all.budget.value_or(0) + *line.budget;
-    all.spent.value += line.spent.value;
-    if (line.spent.isError() && !all.spent.isError()) all.spent.error = line.spent.error;
+    for (report::ReportTotal* sum : {&all.spent, line.budget ? &all.counted : nullptr}) {
+      if (!sum) continue;
+      sum->value += line.spent.value;
+      if (line.spent.isError() && !sum->isError()) sum->error = line.spent.error;
+    }
     for (int s = 0; s < kStatusCount; ++s) all.counts[size_t(s)] += line.counts[size_t(s)];
     lines.push_back(line);
   }

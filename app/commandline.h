@@ -1,5 +1,5 @@
 #pragma once
-// The command line: `tinselwick --pdf FILE` or `--xls FILE` makes the report from the stored
+// The command line: `tinselwick --pdf FILE`, `--xls FILE` or `--xlsx FILE` makes the report from the stored
 // lists, through the same report run as "Start Creating Template", and writes it to FILE with no
 // window; `--summary [--json]` prints the planner's figures of the stored lists; `--help` and
 // `--version` as usual.
@@ -8,7 +8,7 @@
 class QCoreApplication;
 
 struct CommandLine {
-  enum class Output { None, Pdf, Xls, Summary };
+  enum class Output { None, Pdf, Xls, Xlsx, Summary };
   Output output = Output::None;
   QString file;
   bool json = false;  // the summary as JSON

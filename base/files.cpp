@@ -111,7 +111,8 @@ class BesideFile {
   bool kept_ = false;
 };
 
-// Writes through `fill` into a new file beside `path`, then syncs it and renames it over `path`.
+// Writes through `fill` (given the new file open, and its name) into a new file beside `path`,
+// then syncs it and renames it over `path`.
 template <typename Fill>
 void writeBeside(const QString& path, const Target& target, FileAccess access, Fill&& fill) {
   // A file that is replaced keeps its permission bits, as its owner set them; a new one gets the
@@ -124,7 +125,7 @@ void writeBeside(const QString& path, const Target& target, FileAccess access, F
     QFile out;
     if (!out.open(beside.handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
       throw FileWriteError(path, out.errorString());
-    fill(out);
+    fill(out, beside.name());
     // Flush before the sync: a buffered tail that cannot be written (a full disk) must fail here.
     if (!out.flush()) throw FileWriteError(path, out.errorString());
   }
@@ -267,9 +268,15 @@ void removeEmptyFolder(const QString& path) {
 
 void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAccess access) {
   const Target target = checkTarget(path);
-  writeBeside(path, target, access, [&](QFile& out) {
+  writeBeside(path, target, access, [&](QFile& out, const QString&) {
     if (out.write(bytes) != bytes.size()) throw FileWriteError(path, out.errorString());
   });
+}
+
+void writeFileThroughName(const QString& path, FileAccess access,
+                          const std::function<void(const QString& name)>& write) {
+  const Target target = checkTarget(path);
+  writeBeside(path, target, access, [&](QFile&, const QString& name) { write(name); });
 }
 
 void copyFile(const QString& source, const QString& target, FileAccess access) {
@@ -298,7 +305,7 @@ void copyFile(const QString& source, const QString& target, FileAccess access) {
     ::close(fd);
     throw FileSourceError(Kind::Unreadable, source, in.errorString());
   }
-  writeBeside(target, existing, access, [&](QFile& out) {
+  writeBeside(target, existing, access, [&](QFile& out, const QString&) {
     QByteArray buffer(1 << 16, Qt::Uninitialized);
     for (;;) {
       const qint64 n = in.read(buffer.data(), buffer.size());

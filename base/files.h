@@ -4,6 +4,7 @@
 // target, flushed and synced, renamed over it).
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "base/failure.h"
@@ -95,6 +96,13 @@ class FileWriteError : public Failure {
 // the target is replaced, never followed. Throws Failure (FileWriteError when the writing itself
 // fails).
 void writeFileAtomically(const QString& path, const QByteArray& bytes, FileAccess access);
+
+// Writes the file at `path` as writeFileAtomically does, where `write` writes the whole file by
+// its own means at the name it is given (a library that writes only to a path): a new, empty file
+// beside the target, for its owner alone until it replaces the target. What `write` throws is
+// thrown on, and the new file is removed.
+void writeFileThroughName(const QString& path, FileAccess access,
+                          const std::function<void(const QString& name)>& write);
 
 // A file that cannot be copied from; the caller phrases it for what the file is.
 class FileSourceError : public Failure {

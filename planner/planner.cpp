@@ -36,10 +36,18 @@ Planner::Planner(GiftBook& book, QString folder) : book_(book), folder_(std::mov
     GiftListModel& list = book_.list(category);
     // A status belongs to an entry by its list and exact name: an entry that goes takes its
     // status with it, and a name added anew starts at "To buy".
-    auto forget = [this, category] { forgetRemovedEntries(category); };
-    connect(&list, &QAbstractItemModel::rowsAboutToBeInserted, this, forget);
-    connect(&list, &QAbstractItemModel::rowsRemoved, this, forget);
-    connect(&list, &QAbstractItemModel::modelReset, this, forget);
+    auto going = [this, category, &list](int first, int last) {
+      for (int row = first; row <= last; ++row) going_[size_t(category)] << list.at(row + 1).name;
+    };
+    connect(&list, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [going](const QModelIndex&, int first, int last) { going(first, last); });
+    connect(&list, &QAbstractItemModel::modelAboutToBeReset, this,
+            [going, &list] { going(0, list.count() - 1); });
+    auto gone = [this, category] {
+      forgetEntries(category, std::exchange(going_[size_t(category)], {}));
+    };
+    connect(&list, &QAbstractItemModel::rowsRemoved, this, gone);
+    connect(&list, &QAbstractItemModel::modelReset, this, gone);
     auto follow = [this] {
       if (following_) emit changed();
     };
@@ -82,6 +90,13 @@ QString Planner::load(Damaged damaged) {
     data_ = readPlannerFile(*bytes);
     emit changed();
     return {};
+  } catch (const NewerPlannerFile& newer) {
+    // A newer Tinselwick's file stays as it is, for that version to read again.
+    unreadable_ = QString::fromUtf8(newer.what());
+    return QStringLiteral(
+               "The planner file '%1' cannot be read: %2. The planner is empty for "
+               "now, and the file is left as it is; the gift lists are not affected.")
+        .arg(file(), unreadable_);
   } catch (const Failure& failure) {
     const QString reason = QString::fromUtf8(failure.what());
     if (damaged == Damaged::LeaveAlone) {
@@ -110,10 +125,14 @@ void Planner::store() {
   pending_ = true;
   if (!unreadable_.isEmpty())
     fail(QStringLiteral("The planner file '%1' could not be read when Tinselwick started (%2), so "
-                        "it is not written over; the change is kept until Tinselwick closes.")
+                        "it is not written over.")
              .arg(file(), unreadable_));
+  const QByteArray bytes = plannerFileBytes(data_);
+  // A file this program would refuse to read again is never written.
+  if (bytes.size() > kPlannerFileLimit)
+    fail(QStringLiteral("The planner would need more than 64 MiB; the change is not stored."));
   createPrivateFolders(folder_);
-  writeFileAtomically(file(), plannerFileBytes(data_), FileAccess::Private);
+  writeFileAtomically(file(), bytes, FileAccess::Private);
   pending_ = false;
 }
 
@@ -153,29 +172,41 @@ void Planner::setBudget(int category, std::optional<double> budget) {
   store();
 }
 
-void Planner::forgetRemovedEntries(int category) {
+void Planner::forgetEntries(int category, const QStringList& names) {
+  // Only the names that went, and only when no entry of the list has the name still.
   QHash<QString, GiftStatus>& statuses = data_.statuses[size_t(category)];
   const GiftListModel& list = book_.list(category);
   bool forgotten = false;
-  for (auto it = statuses.begin(); it != statuses.end();) {
-    if (list.findByName(it.key())) {
-      ++it;
-    } else {
-      it = statuses.erase(it);
-      forgotten = true;
-    }
-  }
+  for (const QString& name : names)
+    if (!list.findByName(name) && statuses.remove(name) > 0) forgotten = true;
   if (following_) emit changed();
   // The list itself changed as the person asked; a planner file that cannot be written now is
-  // written with the next change.
+  // written with the next change, or at the close.
   if (forgotten) try {
       store();
     } catch (const Failure&) {
     }
 }
 
-report::ReportTotal Planner::spent(int category) const {
-  return report::reportTotal(book_.list(category).entries());
+report::ReportTotals Planner::spent() const {
+  report::ListsOfReport lists;
+  for (int c = 0; c < kCategoryCount; ++c) lists[size_t(c)] = &book_.list(c).entries();
+  return report::reportTotals(lists);
+}
+
+report::ReportTotals Planner::spent(const KeptSeason& season) {
+  if (season.spent) return *season.spent;
+  std::array<std::vector<GiftEntry>, kCategoryCount> entries;
+  report::ListsOfReport lists;
+  for (int c = 0; c < kCategoryCount; ++c) {
+    for (const KeptEntry& kept : season.lists[size_t(c)]) entries[size_t(c)].push_back(kept.entry);
+    lists[size_t(c)] = &entries[size_t(c)];
+  }
+  return report::reportTotals(lists);
+}
+
+double Planner::left(double budget, double spent) {
+  return std::round((budget - spent) * 100) / 100 + 0.0;  // + 0.0: never a negative zero
 }
 
 std::array<int, kStatusCount> Planner::statusCounts(int category) const {
@@ -248,14 +279,21 @@ void Planner::keepSeason(const QString& name, const QString& workbook) {
     base += ch.isLetterOrNumber() || ch == u'-' || ch == u'_' ? ch : QChar(u'_');
   base = base.left(40);
   createPrivateFolders(seasonsFolder());
+  // A name no file and no kept season has (a season's workbook may have been removed).
+  auto taken = [this](const QString& path) {
+    for (const KeptSeason& kept : data_.seasons)
+      if (seasonWorkbook(kept) == path) return true;
+    return NameTaken(path);
+  };
   QString target = seasonsFolder() + QStringLiteral("/%1.xls").arg(base);
-  for (int n = 2; NameTaken(target); ++n)
+  for (int n = 2; taken(target); ++n)
     target = seasonsFolder() + QStringLiteral("/%1-%2.xls").arg(base).arg(n);
   writeNaming(QStringLiteral("the season's workbook"),
               [&] { copyFile(workbook, target, FileAccess::Private); });
   // Nothing of a kept season changes afterwards; a spreadsheet program opens it read-only.
   ::chmod(QFile::encodeName(target).constData(), 0400);
   season.workbook = QFileInfo(target).fileName();
+  season.spent = spent();
 
   const PlannerData before = data_;
   const bool pendingBefore = pending_;
@@ -266,7 +304,7 @@ void Planner::keepSeason(const QString& name, const QString& workbook) {
   } catch (...) {
     data_ = before;
     pending_ = pendingBefore;
-    ForceDeleteFile(target);
+    DeleteFileQuietly(target);
     throw;
   }
   // The new season: every entry keeps its name, likes and e-mail address.
@@ -286,6 +324,17 @@ void Planner::keepSeason(const QString& name, const QString& workbook) {
 
 void Planner::startNewSeason(const QString& name) {
   if (const QString refusal = seasonNameRefusal(name); !refusal.isEmpty()) fail(refusal);
+  if (keeping_) fail(QStringLiteral("A season is being kept already."));
+  keeping_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{keeping_};
+  // The lists as the report is made of them: the run lets the windows work while it removes its
+  // files, and what is kept must be what the workbook shows.
+  std::array<std::vector<GiftEntry>, kCategoryCount> before;
+  for (int c = 0; c < kCategoryCount; ++c) before[size_t(c)] = book_.list(c).entries();
+  const auto statusesBefore = data_.statuses;
   SeasonHandOver handOver;
   const int errorsBefore = applicationErrorCount();
   report::GenerateReport0(book_, handOver, 1);
@@ -293,6 +342,11 @@ void Planner::startNewSeason(const QString& name) {
     fail(
         QStringLiteral("The season was not kept, because its report workbook could not be made "
                        "(the messages before say why). Nothing has changed."));
+  for (int c = 0; c < kCategoryCount; ++c)
+    if (book_.list(c).entries() != before[size_t(c)] || data_.statuses != statusesBefore)
+      fail(
+          QStringLiteral("The season was not kept, because the lists changed while its report "
+                         "was made. Nothing has changed; start the new season again."));
   keepSeason(name, handOver.workbook.path());
   // The cleared lists are stored at once, so that the stored lists and the planner file agree
   // even if the program never closes as it should; a store that fails is said so and tried again

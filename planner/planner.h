@@ -5,6 +5,7 @@
 // of it.
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <vector>
 
@@ -45,8 +46,10 @@ class Planner final : public QObject {
   // nothing when everything is stored.
   QString storeWhatIsPending();
 
-  // What a list has spent: exactly the report's "Total cost" of it.
-  report::ReportTotal spent(int category) const;
+  // What each list has spent: exactly the report's "Total cost" of it.
+  report::ReportTotals spent() const;
+  // The same of a kept season's lists, as they were when it was kept.
+  static report::ReportTotals spent(const KeptSeason& season);
   std::array<int, kStatusCount> statusCounts(int category) const;
 
   // What the same name in the same list got in each kept season, the newest first.
@@ -60,6 +63,10 @@ class Planner final : public QObject {
   // The newest kept season in which the same person got the present this entry plans (ignoring
   // case and surrounding blanks); empty when none.
   QString repeatedIn(int category, const GiftEntry& entry) const;
+
+  // Left of a budget: the budget minus what is spent, in whole cents (so that sums of cents that
+  // meet the budget leave exactly nothing).
+  static double left(double budget, double spent);
 
   // Why a name cannot name a new kept season (empty, or taken), or nothing when it can.
   QString seasonNameRefusal(const QString& name) const;
@@ -83,12 +90,14 @@ class Planner final : public QObject {
 
  private:
   void store();
-  void forgetRemovedEntries(int category);
+  void forgetEntries(int category, const QStringList& names);
 
   GiftBook& book_;
   QString folder_;
   PlannerData data_;
   QString unreadable_;  // why the file could not be read; it is then never written over
   bool following_ = true;
-  bool pending_ = false;  // a change that could not be stored yet
+  bool keeping_ = false;                           // a new season is being kept
+  bool pending_ = false;                           // a change that could not be stored yet
+  std::array<QStringList, kCategoryCount> going_;  // names of entries being removed
 };

@@ -101,6 +101,14 @@ QByteArray plannerFileBytes(const PlannerData& data) {
     s.insert(QStringLiteral("kept"), season.keptOn);
     s.insert(QStringLiteral("workbook"), season.workbook);
     s.insert(QStringLiteral("budgets"), budgetsValue(season.budgets));
+    if (season.spent) {
+      QJsonObject spent;
+      for (int c = 0; c < kCategoryCount; ++c) {
+        const report::ReportTotal& total = (*season.spent)[size_t(c)];
+        spent.insert(categoryName(c), total.isError() ? QJsonValue(total.error) : total.value);
+      }
+      s.insert(QStringLiteral("spent"), spent);
+    }
     QJsonObject lists;
     for (int c = 0; c < kCategoryCount; ++c) {
       QJsonArray entries;
@@ -130,6 +138,11 @@ PlannerData readPlannerFile(const QByteArray& bytes) {
   if (root.value(QStringLiteral("format")).toString() != QLatin1String(kPlannerFormat))
     damaged(QStringLiteral("another format"));
   const QJsonValue version = root.value(QStringLiteral("version"));
+  if (version.isDouble() && version.toDouble() > kPlannerVersion)
+    throw NewerPlannerFile(QStringLiteral("it was written by a newer Tinselwick (version %1 of "
+                                          "the file; this version reads version %2)")
+                               .arg(version.toDouble())
+                               .arg(kPlannerVersion));
   if (!version.isDouble() || version.toDouble() != kPlannerVersion)
     damaged(QStringLiteral("version %1; this version reads version %2")
                 .arg(version.toVariant().toString())
@@ -161,10 +174,30 @@ PlannerData readPlannerFile(const QByteArray& bytes) {
       *target = text.toString();
     }
     if (season.name.trimmed().isEmpty()) damaged(QStringLiteral("a season without a name"));
-    // The workbook is a file of the seasons folder, never a path to anywhere else.
-    if (season.workbook.contains(QChar(u'/')) || season.workbook.startsWith(QChar(u'.')) ||
-        season.workbook.contains(QChar(u'\0')))
+    // The workbook is a report workbook of the seasons folder, never a path to anywhere else.
+    if (!season.workbook.isEmpty() &&
+        (season.workbook.contains(QChar(u'/')) || season.workbook.startsWith(QChar(u'.')) ||
+         season.workbook.contains(QChar(u'\0')) ||
+         !season.workbook.endsWith(QLatin1String(".xls"))))
       damaged(QStringLiteral("a season's workbook outside the seasons folder"));
+    for (const KeptSeason& other : data.seasons)
+      if (other.name.compare(season.name, Qt::CaseInsensitive) == 0 ||
+          (!season.workbook.isEmpty() && other.workbook == season.workbook))
+        damaged(QStringLiteral("two seasons named \"%1\"").arg(season.name));
+    const QJsonValue spent = s.value(QStringLiteral("spent"));
+    if (!spent.isUndefined()) {
+      report::ReportTotals totals;
+      forEachList(object(spent, QStringLiteral("a season's spending")),
+                  QStringLiteral("a season's spending"), [&](int category, const QJsonValue& v) {
+                    if (v.isDouble() && std::isfinite(v.toDouble()))
+                      totals[size_t(category)].value = v.toDouble();
+                    else if (v.isString() && !v.toString().isEmpty())
+                      totals[size_t(category)].error = v.toString();
+                    else
+                      damaged(QStringLiteral("a season's spending that is no amount"));
+                  });
+      season.spent = totals;
+    }
     season.budgets = readBudgets(s.value(QStringLiteral("budgets")));
     forEachList(
         object(s.value(QStringLiteral("lists")), QStringLiteral("a season's lists")),

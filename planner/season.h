@@ -8,7 +8,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/failure.h"
 #include "giftlist/giftentry.h"
+#include "report/reporttotal.h"
 
 // Where a gift is, from the first idea to Christmas Day.
 enum class GiftStatus { ToBuy, Bought, Wrapped, Given };
@@ -35,6 +37,9 @@ struct KeptSeason {
   Budgets budgets;
   std::array<std::vector<KeptEntry>, kCategoryCount> lists;
   QString workbook;
+  // What each list had spent, as its report's totals said when it was kept (a file without them
+  // has them computed again).
+  std::optional<report::ReportTotals> spent;
   friend bool operator==(const KeptSeason&, const KeptSeason&) = default;
 };
 
@@ -53,6 +58,12 @@ inline constexpr int kPlannerVersion = 1;
 inline constexpr qint64 kPlannerFileLimit = 64 * 1024 * 1024;
 
 QByteArray plannerFileBytes(const PlannerData& data);
-// Reads a planner file; throws Failure saying what is wrong with it (no JSON, another format or a
-// newer version, a value of the wrong kind, a list or status that does not exist).
+// A planner file of a newer version than this program reads.
+class NewerPlannerFile : public Failure {
+ public:
+  using Failure::Failure;
+};
+// Reads a planner file; throws Failure saying what is wrong with it (no JSON, another format, a
+// value of the wrong kind, a list or status that does not exist, two seasons of one name, a
+// workbook that is no .xls of the seasons folder), NewerPlannerFile for a newer version.
 PlannerData readPlannerFile(const QByteArray& bytes);

@@ -1,5 +1,7 @@
 #include "report/enginehost.h"
 
+#include "spreadsheet/xlsx/xlsxfile.h"
+
 #include <QBuffer>
 #include <QFileInfo>
 #include <QPdfWriter>
@@ -284,6 +286,16 @@ QByteArray EngineSheet::exportAsPdf() {
 }
 
 void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
+  if (fileFormat == kFormatOpenXmlWorkbook) {
+    settle();
+    model_.isTemplate = false;
+    // The library writes only to a path: a new name beside the target, renamed into place.
+    writeNaming(QStringLiteral("the Excel workbook"), [&] {
+      writeFileThroughName(path, FileAccess::Usual,
+                           [&](const QString& name) { sheet::writeXlsxFile(model_, name); });
+    });
+    return;
+  }
   if (fileFormat != kFormatExcel8 && fileFormat != kFormatNormal)
     fail(QStringLiteral("SaveAs failed: file format %1 is not supported.").arg(fileFormat));
   settle();

@@ -19,6 +19,8 @@ inline constexpr int kCursorWait = 2;
 inline constexpr int kCursorDefault = -4143;
 // File formats of SaveAs: the 97-2003 workbook, and the host's normal format (also .xls).
 inline constexpr int kFormatExcel8 = 56;
+// xlOpenXMLWorkbook: an Excel workbook (.xlsx).
+inline constexpr int kFormatOpenXmlWorkbook = 51;
 inline constexpr int kFormatNormal = -4143;
 // PrintComments value: no comments.
 inline constexpr int kPrintNoComments = -4142;

@@ -32,6 +32,35 @@ QByteArray reportPdf(const QString& workbookPath) {
                          [](HostSheet& sheet) { return sheet.exportAsPdf(); });
 }
 
+void exportReportXlsx(const QString& workbookPath, const QString& target) {
+  requireReportWorkbook(workbookPath, QStringLiteral("export"));
+  std::unique_ptr<Host> host = createHost();
+  HostWorkbook& book = host->openWorkbook(workbookPath);
+  book.saveAs(target, kFormatOpenXmlWorkbook);
+  book.close();
+  host->quit();
+}
+
+QByteArray reportXlsx(const QString& workbookPath) {
+  // Through a file of the program's own, in a folder of its own, removed at once.
+  const QString folder = createPrivateFolder(temporaryFolder(), QStringLiteral("tinselwick-"));
+  const QString file = folder + QStringLiteral("/report.xlsx");
+  QString why;
+  std::optional<QByteArray> bytes;
+  try {
+    exportReportXlsx(workbookPath, file);
+    bytes = readFile(file, -1, why);
+  } catch (...) {
+    DeleteFileQuietly(file);
+    removeEmptyFolder(folder);
+    throw;
+  }
+  DeleteFileQuietly(file);
+  removeEmptyFolder(folder);
+  if (!bytes) fail(QStringLiteral("The Excel workbook cannot be read back: %1").arg(why));
+  return *bytes;
+}
+
 QByteArray reportWorkbookBytes(const QString& workbookPath) {
   requireReportWorkbook(workbookPath, QStringLiteral("save"));
   QString why;

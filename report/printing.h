@@ -13,6 +13,11 @@ namespace report {
 QPageLayout reportPageLayout(const QString& workbookPath);
 // The report sheet's pages as a PDF document.
 QByteArray reportPdf(const QString& workbookPath);
+// Writes the report as an Excel workbook (.xlsx) at `target`, made from the same sheet; a failed
+// export leaves nothing behind.
+void exportReportXlsx(const QString& workbookPath, const QString& target);
+// The report as the bytes of an Excel workbook (.xlsx).
+QByteArray reportXlsx(const QString& workbookPath);
 // The report workbook's bytes, as "Save Results To Excel File" saves them.
 QByteArray reportWorkbookBytes(const QString& workbookPath);
 // Prints the report sheet's pages on the device, laid out on the paper and in the orientation

@@ -3,6 +3,7 @@
 // outside the report (the planner's Spent), so that the two always agree.
 #include <QLocale>
 #include <QString>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -15,13 +16,19 @@ struct ReportTotal {
   double value = 0;
   QString error;
   bool isError() const { return !error.isEmpty(); }
+  friend bool operator==(const ReportTotal&, const ReportTotal&) = default;
 };
 
-// The total the report shows under a list: its first entries that fit the sheet, each cost typed
-// into a cost cell as the report types it (in the locale's notation read by the cost rule), and
-// the cells summed by the report's own formula. A cost the sheet refuses is left out, as the
-// report leaves its cell empty.
-ReportTotal reportTotal(const std::vector<GiftEntry>& entries, const QLocale& locale = QLocale());
+// The four lists, in the order of the report's blocks.
+using ListsOfReport = std::array<const std::vector<GiftEntry>*, kCategoryCount>;
+using ReportTotals = std::array<ReportTotal, kCategoryCount>;
+
+// The totals the report shows under its four lists: the report's template with the sheet named
+// as the report names it, each list's first entries that fit typed into its block as the report
+// types them (a cost in the locale's notation read by the cost rule), and the totals computed by
+// the template's own formulas. A text the sheet refuses is left out, as the report leaves its
+// cell empty.
+ReportTotals reportTotals(const ListsOfReport& lists, const QLocale& locale = QLocale());
 
 // The number a cost is in the report's sheet, or nothing when the sheet holds it as text.
 std::optional<double> costAsNumber(const QString& cost, const QLocale& locale = QLocale());

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 # Packages for building and running the program.
-packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 libxlsxwriter-dev
           fonts-liberation2 fonts-crosextra-carlito)
 # Packages for making the Debian package (dpkg-shlibdeps finds the libraries it needs).
 if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--test" ]; then
@@ -13,7 +13,7 @@ fi
 # Packages for the tests (independent workbook readers, benchmarks, the virtual screen, a small
 # Korean font to show that names in other scripts stay text in the PDF).
 if [ "${1:-}" = "--test" ]; then
-  packages+=(python3 python3-xlrd libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
+  packages+=(python3 python3-xlrd python3-openpyxl libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
              desktop-file-utils appstream poppler-utils fontconfig fonts-baekmuk)
   if [ "${CI:-}" = "true" ] || [ "${TINSEL_WITH_LIBREOFFICE:-}" = "1" ]; then
     packages+=(libreoffice-calc-nogui)

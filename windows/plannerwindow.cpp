@@ -272,30 +272,40 @@ void PlannerWindow::follow() {
 
 void PlannerWindow::showBudgets() {
   const QPalette& palette = this->palette();
-  double budgetAll = 0;
-  bool anyBudget = false;
-  double spentAll = 0;
-  QString errorAll;
+  const report::ReportTotals spentOf = planner_.spent();
+  // All lists: the budgets there are, what all lists spent, and what is left of the budgets
+  // by the lists that have one.
+  std::optional<double> budgetAll;
+  report::ReportTotal spentAll;
+  report::ReportTotal spentBudgeted;
   std::array<int, kStatusCount> countsAll{};
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const std::optional<double> budget = planner_.data().budgets[size_t(c)];
+    const report::ReportTotal& spent = spentOf[size_t(c)];
+    for (report::ReportTotal* sum : {&spentAll, budget ? &spentBudgeted : nullptr}) {
+      if (!sum) continue;
+      sum->value += spent.value;
+      if (spent.isError() && !sum->isError()) sum->error = spent.error;
+    }
+    if (budget) budgetAll = budgetAll.value_or(0) + *budget;
+  }
   for (int line = 0; line <= kAllLists; ++line) {
     std::optional<double> budget;
     report::ReportTotal spent;
+    report::ReportTotal counted;  // what the budget is spent by
     std::array<int, kStatusCount> counts{};
     if (line < kAllLists) {
       budget = planner_.data().budgets[size_t(line)];
-      spent = planner_.spent(line);
+      spent = counted = spentOf[size_t(line)];
       counts = planner_.statusCounts(line);
-      if (budget) budgetAll += *budget, anyBudget = true;
-      if (spent.isError() && errorAll.isEmpty()) errorAll = spent.error;
-      spentAll += spent.value;
       for (int s = 0; s < kStatusCount; ++s) countsAll[size_t(s)] += counts[size_t(s)];
       QLineEdit* field = budgets_[size_t(line)];
       if (!field->hasFocus() || !field->isModified())
         field->setText(budget ? budgetText(*budget) : QString());
     } else {
-      if (anyBudget) budget = budgetAll;
-      spent.value = spentAll;
-      spent.error = errorAll;
+      budget = budgetAll;
+      spent = spentAll;
+      counted = spentBudgeted;
       counts = countsAll;
       findChild<QLabel*>(QStringLiteral("allBudget"))
           ->setText(budget ? report::currencyText(*budget) : kDash);
@@ -305,11 +315,11 @@ void PlannerWindow::showBudgets() {
     if (!budget) {
       left->setText(kDash);
       left->setStyleSheet(QString());
-    } else if (spent.isError()) {
-      left->setText(spent.error);
+    } else if (counted.isError()) {
+      left->setText(counted.error);
       left->setStyleSheet(QString());
     } else {
-      const double remaining = *budget - spent.value;
+      const double remaining = Planner::left(*budget, counted.value);
       left->setText(report::currencyText(remaining));
       // Over budget: red, and the amount negative.
       left->setStyleSheet(remaining < 0 ? QStringLiteral("color: %1; font-weight: bold;")
@@ -331,11 +341,10 @@ void PlannerWindow::showSeasons() {
     double all = 0;
     QString error;
     QStringList spent;
+    const report::ReportTotals totals = Planner::spent(*season);
     for (int c = 0; c < kCategoryCount; ++c) {
-      std::vector<GiftEntry> list;
-      for (const KeptEntry& e : season->lists[size_t(c)]) list.push_back(e.entry);
-      entries += static_cast<int>(list.size());
-      const report::ReportTotal total = report::reportTotal(list);
+      entries += static_cast<int>(season->lists[size_t(c)].size());
+      const report::ReportTotal& total = totals[size_t(c)];
       if (total.isError() && error.isEmpty()) error = total.error;
       all += total.value;
       spent << report::currencyText(total);
@@ -482,7 +491,10 @@ void PlannerWindow::exportSeasonPdf() {
     if (!season) fail(QStringLiteral("Choose a kept season first."));
     workbook = planner_.seasonWorkbook(*season);
     report::requireReportWorkbook(workbook, QStringLiteral("export"));
-    proposed = QStringLiteral("Tinselwick %1.pdf").arg(season->name);
+    QString name = season->name;  // a name of the planner file, made a plain file name
+    for (QChar& ch : name)
+      if (ch == u'/' || ch == u'\\' || ch.category() == QChar::Other_Control) ch = u'_';
+    proposed = QStringLiteral("Tinselwick %1.pdf").arg(name);
   });
   if (!ready) return;
   QString chosen;

@@ -205,11 +205,14 @@ void PreviewWindow::buildContextMenu() {
   mnuExportPdf = makeAction("mnuExportPdf", QStringLiteral("Export as PDF\u2026"),
                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
                             &PreviewWindow::mnuExportPdf_Click);
+  mnuExportXlsx = makeAction("mnuExportXlsx", QStringLiteral("Export as Excel Workbook\u2026"),
+                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X),
+                             &PreviewWindow::mnuExportXlsx_Click);
   mnuCopyPicture = makeAction("mnuCopyPicture", QStringLiteral("Copy Picture"), QKeySequence::Copy,
                               &PreviewWindow::mnuCopyPicture_Click);
   ContextMenu = new QMenu(this);
   ContextMenu->setObjectName(QStringLiteral("ContextMenu"));
-  ContextMenu->addActions({mnuPrint, mnuExportPdf, mnuCopyPicture});
+  ContextMenu->addActions({mnuPrint, mnuExportPdf, mnuExportXlsx, mnuCopyPicture});
   for (QWidget* area : {static_cast<QWidget*>(Picture1), Picture2}) {
     area->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(area, &QWidget::customContextMenuRequested, this,
@@ -647,6 +650,33 @@ void PreviewWindow::mnuExportPdf_Click() {
       writeFileAtomically(chosen, report::reportPdf(mExcelFile), FileAccess::Usual);
     });
   });
+  if (written) trap(110, [&] { MsgBox(QStringLiteral("Done.")); });
+}
+
+void PreviewWindow::mnuExportXlsx_Click() {
+  Trap trap{kModule, QStringLiteral("mnuExportXlsx_Click")};
+  bool haveWorkbook = false;
+  trap(100, [&] {
+    report::requireReportWorkbook(mExcelFile, QStringLiteral("export"));
+    haveWorkbook = true;
+  });
+  if (!haveWorkbook) return;
+  QString chosen;
+  trap(102, [&] {
+    chosen = prompts().saveFileName(QStringLiteral("Export as Excel Workbook"),
+                                    QStringLiteral("Excel Workbook (*.xlsx)|*.xlsx|"), QString());
+  });
+  if (chosen.isEmpty()) return;
+  // A name without an extension gets ".xlsx".
+  trap(104, [&] {
+    if (!chosen.section(QChar(u'/'), -1).contains(QChar(u'.'))) chosen += QStringLiteral(".xlsx");
+  });
+  int answer = msg::Yes;
+  trap(106, [&] {
+    if (FileExists(chosen)) answer = askOverwrite(chosen);
+  });
+  if (answer != msg::Yes) return;
+  const bool written = trap(108, [&] { report::exportReportXlsx(mExcelFile, chosen); });
   if (written) trap(110, [&] { MsgBox(QStringLiteral("Done.")); });
 }
 

@@ -96,6 +96,7 @@ class PreviewWindow : public QWidget {
   // The context menu and its shortcuts.
   void mnuPrint_Click();        // Print...
   void mnuExportPdf_Click();    // Export as PDF...
+  void mnuExportXlsx_Click();   // Export as Excel Workbook...
   void mnuCopyPicture_Click();  // Copy Picture
 
   // Viewport state, in twips.
@@ -121,6 +122,7 @@ class PreviewWindow : public QWidget {
   QMenu* ContextMenu = nullptr;
   QAction* mnuPrint = nullptr;
   QAction* mnuExportPdf = nullptr;
+  QAction* mnuExportXlsx = nullptr;
   QAction* mnuCopyPicture = nullptr;
 
  protected:

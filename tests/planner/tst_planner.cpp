@@ -88,6 +88,8 @@ void PlannerTest::spentIsTheReportsTotal() {
     for (int i = 0; i < costs.size(); ++i)
       book_->list(c).add(gift(QStringLiteral("P%1").arg(i), QStringLiteral("gift"),
                               c == 3 ? QStringLiteral("x") : costs[i]));
+  // A cost that is a formula of another list's cell counts as the report counts it.
+  book_->list(2).add(gift("R", "gift", "=R3C4"));
   // More than fit the sheet: the report leaves them out, and so does Spent.
   for (int i = 0; i < report::kEntriesThatFit; ++i)
     book_->list(1).add(gift(QStringLiteral("Q%1").arg(i), QString(), QStringLiteral("1")));
@@ -101,11 +103,13 @@ void PlannerTest::spentIsTheReportsTotal() {
     const sheet::Cell* cell = workbook.sheet(0).cell(
         {report::kTotalRow - 1, report::kListBlocks[size_t(c)].costColumn()});
     QVERIFY(cell);
-    QCOMPARE(planner_->spent(c).value, std::get<double>(cell->value));
+    QCOMPARE(planner_->spent()[size_t(c)].value, std::get<double>(cell->value));
   }
-  QCOMPARE(planner_->spent(0).value, total);
-  QCOMPARE(planner_->spent(3).value, 0.0);
-  QCOMPARE(report::currencyText(planner_->spent(0)), QStringLiteral("$1,377.00"));
+  QCOMPARE(planner_->spent()[0].value, total);
+  QCOMPARE(planner_->spent()[3].value, 0.0);
+  QCOMPARE(report::currencyText(planner_->spent()[0]), QStringLiteral("$1,377.00"));
+  // Cents that meet the budget leave nothing, not a little less than nothing.
+  QCOMPARE(report::currencyText(Planner::left(3.30, 1.10 + 2.20)), QStringLiteral("$0.00"));
   windows.workbook.remove();
 }
 
@@ -164,7 +168,8 @@ void PlannerTest::newSeasonKeepsTheOldOneAndClears() {
   QCOMPARE(mom, (GiftEntry{"Mom", "likes Mom", "", "", "Mom@example.com"}));
   QCOMPARE(planner_->status(0, "Mom"), GiftStatus::ToBuy);
   QCOMPARE(planner_->data().budgets[0], std::optional<double>(150));
-  QCOMPARE(planner_->spent(0).value, 0.0);
+  QCOMPARE(planner_->spent()[0].value, 0.0);
+  QCOMPARE(kept.spent->at(0).value, 89.0);  // as the season's report had it
   // All of it is in the file; the temporary workbook of the run is gone.
   Planner stored = reread();
   QCOMPARE(stored.load(Planner::Damaged::KeepAside), QString());
@@ -176,6 +181,10 @@ void PlannerTest::newSeasonKeepsTheOldOneAndClears() {
   QVERIFY_THROWS_EXCEPTION(Failure, planner_->startNewSeason("2025"));
   planner_->startNewSeason("2025/2");
   QCOMPARE(planner_->data().seasons.back().workbook, QStringLiteral("2025_2.xls"));
+  // A season's workbook that was removed does not give its name to the next one.
+  QVERIFY(QFile::remove(planner_->seasonWorkbook(planner_->data().seasons.back())));
+  planner_->startNewSeason("2025 2");
+  QCOMPARE(planner_->data().seasons.back().workbook, QStringLiteral("2025_2-2.xls"));
 }
 
 void PlannerTest::newSeasonThatCannotBeKeptChangesNothing() {
@@ -224,12 +233,17 @@ void PlannerTest::plannerFile() {
   const QList<QByteArray> damaged = {
       "{not json",
       "[]",
-      R"({"format":"Tinselwick planner","version":2})",
+      R"({"format":"Tinselwick planner","version":0})",
       R"({"format":"something else","version":1})",
       R"({"format":"Tinselwick planner","version":1,"budgets":{"Family":-3}})",
       R"({"format":"Tinselwick planner","version":1,"statuses":{"Cousins":{"A":"given"}}})",
       R"({"format":"Tinselwick planner","version":1,"seasons":[{"season":"x","kept":"",)"
       R"("workbook":"../../settings.conf","lists":{}}]})"};
+  // A newer version's file is left as it is and never written over.
+  writeFile(R"({"format":"Tinselwick planner","version":2})");
+  QVERIFY(planner_->load(Planner::Damaged::KeepAside).contains("newer Tinselwick"));
+  QVERIFY_THROWS_EXCEPTION(Failure, planner_->setBudget(0, 1));
+  QVERIFY(!QFile::exists(planner_->file() + ".damaged"));
   for (const QByteArray& bytes : damaged) {
     writeFile(bytes);
     // Without windows the file is left where it is.

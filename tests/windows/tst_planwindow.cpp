@@ -39,6 +39,7 @@ class PlanWindowTest : public QObject {
   void init() {
     config_ = std::make_unique<QTemporaryDir>();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config_->path());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(config_->filePath("data")));  // never the user's
     QDir(Planner::dataFolder()).removeRecursively();
     prompts_ = std::make_unique<FakePrompts>();
   }

@@ -785,15 +785,21 @@ void TestPreviewWindow::exportAsPdf_data() {
   QTest::addColumn<int>("answer");         // to the overwrite question
   QTest::addColumn<bool>("workbook");      // the preview holds a report workbook
   QTest::addColumn<QStringList>("texts");  // messages shown
-  QTest::newRow(".pdf added") << "report" << false << 0 << true << QStringList{"Done."};
-  QTest::newRow("own extension") << "report.pdf" << false << 0 << true << QStringList{"Done."};
+  QTest::addColumn<QString>("ext");        // pdf, or xlsx for "Export as Excel Workbook"
+  QTest::newRow(".pdf added") << "report" << false << 0 << true << QStringList{"Done."} << "pdf";
+  QTest::newRow("own extension") << "report.pdf" << false << 0 << true << QStringList{"Done."}
+                                 << "pdf";
   QTest::newRow("overwrite, Yes") << "report.pdf" << true << int(msg::Yes) << true
-                                  << QStringList{"overwrite", "Done."};
+                                  << QStringList{"overwrite", "Done."} << "pdf";
   QTest::newRow("overwrite, No") << "report.pdf" << true << int(msg::No) << true
-                                 << QStringList{"overwrite"};
-  QTest::newRow("cancelled") << "" << false << 0 << true << QStringList{};
-  QTest::newRow("no report workbook") << "report.pdf" << false << 0 << false
-                                      << QStringList{"There is no report workbook to export"};
+                                 << QStringList{"overwrite"} << "pdf";
+  QTest::newRow("cancelled") << "" << false << 0 << true << QStringList{} << "pdf";
+  QTest::newRow("no report workbook")
+      << "report.pdf" << false << 0 << false << QStringList{"There is no report workbook to export"}
+      << "pdf";
+  QTest::newRow(".xlsx added") << "report" << false << 0 << true << QStringList{"Done."} << "xlsx";
+  QTest::newRow(".xlsx, overwrite, No")
+      << "report.xlsx" << true << int(msg::No) << true << QStringList{"overwrite"} << "xlsx";
 }
 
 void TestPreviewWindow::exportAsPdf() {
@@ -802,20 +808,25 @@ void TestPreviewWindow::exportAsPdf() {
   QFETCH(int, answer);
   QFETCH(bool, workbook);
   QFETCH(QStringList, texts);
+  QFETCH(QString, ext);
+  const bool pdf = ext == QLatin1String("pdf");
   PreviewWindow* form = shownForm(QImage(40, 30, QImage::Format_RGB32));
   QVERIFY(form);
   sheet::Workbook book = reporttemplate::build();
   book.isTemplate = false;
   if (workbook) saveWorkbookFile(book, form->workbookPath());
-  const QString target = dir_->filePath("report.pdf");
+  const QString target = dir_->filePath("report." + ext);
   if (existing) writeFile(target, "old");
   prompts_->savePaths.push_back(typed.isEmpty() ? QString() : dir_->filePath(typed));
   if (answer) prompts_->answers.push_back(answer);
 
-  QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(form, pdf ? Qt::Key_E : Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
 
-  QCOMPARE(prompts_->saveDialogTitles, workbook ? QStringList{"Export as PDF"} : QStringList{});
-  if (workbook) QCOMPARE(prompts_->saveDialogFilters, QStringList{"PDF Files (*.pdf)|*.pdf|"});
+  const QString title = pdf ? "Export as PDF" : "Export as Excel Workbook";
+  QCOMPARE(prompts_->saveDialogTitles, workbook ? QStringList{title} : QStringList{});
+  if (workbook)
+    QCOMPARE(prompts_->saveDialogFilters,
+             QStringList{pdf ? "PDF Files (*.pdf)|*.pdf|" : "Excel Workbook (*.xlsx)|*.xlsx|"});
   QCOMPARE(prompts_->messages.size(), texts.size());
   for (int i = 0; i < texts.size(); ++i) {
     if (texts[i] == QLatin1String("overwrite"))
@@ -826,7 +837,7 @@ void TestPreviewWindow::exportAsPdf() {
                qPrintable(prompts_->messages[i].text));
   }
   const bool written = texts.contains(QStringLiteral("Done."));
-  QCOMPARE(readAll(target).startsWith("%PDF"), written);
+  QCOMPARE(readAll(target).startsWith(pdf ? "%PDF" : "PK\x03\x04"), written);
   if (existing && !written) QCOMPARE(readAll(target), QByteArray("old"));
 }
 
@@ -835,11 +846,16 @@ void TestPreviewWindow::printAndCopyPicture() {
   picture.fill(Qt::green);
   PreviewWindow* form = shownForm(picture);
   QVERIFY(form);
-  QCOMPARE(form->ContextMenu->actions().size(), 3);
+  QCOMPARE(form->ContextMenu->actions().size(), 4);
+  QCOMPARE(form->ContextMenu->actions()[2]->text(),
+           QStringLiteral("Export as Excel Workbook\u2026"));
+  QCOMPARE(form->mnuExportXlsx->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X));
   // Without a report workbook each action says so and does nothing else.
   form->mnuPrint_Click();
   form->mnuCopyPicture_Click();
-  QCOMPARE(prompts_->errors().size(), 2);
+  form->mnuExportXlsx_Click();
+  QCOMPARE(prompts_->errors().size(), 3);
+  QVERIFY(prompts_->saveDialogTitles.isEmpty());
   QCOMPARE(prompts_->printDialogs, 0);
   prompts_->clear();
 
