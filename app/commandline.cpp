@@ -16,6 +16,7 @@
 #include "base/prompts.h"
 #include "base/trap.h"
 #include "giftlist/giftbook.h"
+#include "planner/listscsv.h"
 #include "planner/planner.h"
 #include "report/printing.h"
 #include "report/reportjob.h"
@@ -137,6 +138,10 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
                                 QStringLiteral("Makes the report of the stored lists as an Excel "
                                                "workbook (.xlsx), without a window."),
                                 QStringLiteral("file"));
+  const QCommandLineOption csv(QStringLiteral("csv"),
+                               QStringLiteral("Writes the stored lists, with their statuses, as "
+                                              "CSV, without a window."),
+                               QStringLiteral("file"));
   const QCommandLineOption summary(
       QStringLiteral("summary"),
       QStringLiteral("Prints, per list and for all, the entries, budget, spent, left and the "
@@ -146,6 +151,7 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   parser.addOption(pdf);
   parser.addOption(xls);
   parser.addOption(xlsx);
+  parser.addOption(csv);
   parser.addOption(summary);
   parser.addOption(json);
   if (!parser.parse(app.arguments())) usageError(parser.errorText(), parser);
@@ -157,9 +163,9 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   if (parser.isSet(version)) parser.showVersion();
   CommandLine command;
   if (int(parser.isSet(pdf)) + int(parser.isSet(xls)) + int(parser.isSet(xlsx)) +
-          int(parser.isSet(summary)) >
+          int(parser.isSet(csv)) + int(parser.isSet(summary)) >
       1)
-    usageError(QStringLiteral("give one of --pdf, --xls, --xlsx and --summary."), parser);
+    usageError(QStringLiteral("give one of --pdf, --xls, --xlsx, --csv and --summary."), parser);
   if (parser.isSet(json) && !parser.isSet(summary))
     usageError(QStringLiteral("--json goes with --summary."), parser);
   if (!parser.positionalArguments().isEmpty())
@@ -171,13 +177,14 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
     command.json = parser.isSet(json);
     return command;
   }
-  if (!parser.isSet(pdf) && !parser.isSet(xls) && !parser.isSet(xlsx) && withoutWindows)
-    usageError(QStringLiteral("nothing to do: give --pdf, --xls, --xlsx or --summary, or no "
-                              "option for the window."),
+  if (!parser.isSet(pdf) && !parser.isSet(xls) && !parser.isSet(xlsx) && !parser.isSet(csv) &&
+      withoutWindows)
+    usageError(QStringLiteral("nothing to do: give --pdf, --xls, --xlsx, --csv or --summary, or "
+                              "no option for the window."),
                parser);
   for (const auto& [option, output] :
        {std::pair{&pdf, CommandLine::Output::Pdf}, std::pair{&xls, CommandLine::Output::Xls},
-        std::pair{&xlsx, CommandLine::Output::Xlsx}}) {
+        std::pair{&xlsx, CommandLine::Output::Xlsx}, std::pair{&csv, CommandLine::Output::Csv}}) {
     if (!parser.isSet(*option)) continue;
     command = {output, parser.value(*option)};
     if (command.file.isEmpty())
@@ -264,6 +271,39 @@ constexpr std::array<const char*, kStatusCount> kStatusKeys = {"to buy", "bought
                                                                "given"};
 
 }  // namespace
+
+int writeListsCsv(const CommandLine& command) {
+  ConsolePrompts console;
+  SetApplicationTitle();
+  GiftBook book;
+  {
+    Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_Load")};
+    book.restore(trap, 126, GiftBook::Restore::ForReportOnly);
+  }
+  Planner planner(book);
+  const QString why = console.failures() == 0 ? planner.load(Planner::Damaged::LeaveAlone) : "";
+  if (!why.isEmpty()) std::fprintf(stderr, "tinselwick: %s\n", qPrintable(why));
+  if (console.failures() == 0 && why.isEmpty()) {
+    Trap trap{QStringLiteral("Tinselwick"), QStringLiteral("CommandLine")};
+    trap(102, [&] {
+      const QByteArray bytes = listsAsCsv(book, &planner);
+      if (command.file == QLatin1String("-")) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
+            !out.flush())
+          fail(QStringLiteral("Standard output cannot be written: %1").arg(out.errorString()));
+        return;
+      }
+      writeNaming(QStringLiteral("the CSV file"),
+                  [&] { writeFileAtomically(command.file, bytes, FileAccess::Usual); });
+    });
+    if (console.failures() == 0) return 0;
+  }
+  if (command.file != QLatin1String("-"))
+    std::fprintf(stderr, "tinselwick: '%s' was not written, because of the failures above.\n",
+                 qPrintable(command.file));
+  return kExitFailure;
+}
 
 int printSummary(const CommandLine& command) {
   ConsolePrompts console;  // every message goes to standard error

@@ -1,14 +1,15 @@
 #pragma once
-// The command line: `tinselwick --pdf FILE`, `--xls FILE` or `--xlsx FILE` makes the report from the stored
-// lists, through the same report run as "Start Creating Template", and writes it to FILE with no
-// window; `--summary [--json]` prints the planner's figures of the stored lists; `--help` and
+// The command line: `tinselwick --pdf FILE`, `--xls FILE` or `--xlsx FILE` makes the report from
+// the stored lists, through the same report run as "Start Creating Template", and writes it to FILE
+// with no window; `--summary [--json]` prints the planner's figures of the stored lists; `--help`
+// and
 // `--version` as usual.
 #include <QString>
 
 class QCoreApplication;
 
 struct CommandLine {
-  enum class Output { None, Pdf, Xls, Xlsx, Summary };
+  enum class Output { None, Pdf, Xls, Xlsx, Csv, Summary };
   Output output = Output::None;
   QString file;
   bool json = false;  // the summary as JSON
@@ -27,6 +28,9 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows);
 // Makes the report and writes it to the file. Failures go to standard error, each as the
 // windows would show it; returns the exit status (0 when the file was written).
 int writeReportFile(const CommandLine& command);
+// Writes the stored lists, with their statuses, as CSV to the file ("-": standard output).
+// Returns the exit status (0 when written).
+int writeListsCsv(const CommandLine& command);
 // Prints the planner's summary of the stored lists: one line per list and one for all, as
 // columns or as JSON. Returns the exit status (0 when printed).
 int printSummary(const CommandLine& command);

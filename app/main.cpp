@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(TINSELWICK_VERSION));
   const CommandLine command = parseCommandLine(qtApp, withoutWindows);
   if (command.output == CommandLine::Output::Summary) return printSummary(command);
+  if (command.output == CommandLine::Output::Csv) return writeListsCsv(command);
   if (command.output != CommandLine::Output::None) return writeReportFile(command);
 
   // One window program per settings file: a second start brings the first one's window to the

@@ -26,6 +26,7 @@
 #include "base/trap.h"
 #include "giftlist/samples.h"
 #include "giftlist/saverules.h"
+#include "planner/listscsv.h"
 #include "planner/planner.h"
 #include "report/hostchecks.h"
 #include "windows/skin.h"
@@ -353,6 +354,9 @@ std::unique_ptr<QMenu> MainWindow::listMenu(int row) {
   connect(planner, &QAction::triggered, this, [this] {
     if (host_) host_->openPlanner();
   });
+  menu->addSeparator();
+  QAction* csv = menu->addAction(QStringLiteral("Export Lists as CSV\u2026"));
+  connect(csv, &QAction::triggered, this, [this] { exportListsCsv(); });
   return menu;
 }
 
@@ -362,6 +366,34 @@ void MainWindow::markEntry(int row, GiftStatus status) {
     if (!planner_) fail(QStringLiteral("The planner is not available."));
     planner_->setStatus(currentCategory(), currentList().at(row + 1).name, status);
   });
+}
+
+void MainWindow::exportListsCsv() {
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("mnuExportCsv_Click")};
+  QString chosen;
+  trap(100, [&] {
+    chosen = prompts().saveFileName(QStringLiteral("Export Lists as CSV"),
+                                    QStringLiteral("CSV Files (*.csv)|*.csv|"), QString());
+  });
+  if (chosen.isEmpty()) return;
+  // A name without an extension gets ".csv".
+  trap(102, [&] {
+    if (!chosen.section(QChar(u'/'), -1).contains(QChar(u'.'))) chosen += QStringLiteral(".csv");
+  });
+  int answer = msg::Yes;
+  trap(104, [&] {
+    if (FileExists(chosen))
+      answer = MsgBox(
+          QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
+          msg::YesNo);
+  });
+  if (answer != msg::Yes) return;
+  const bool written = trap(106, [&] {
+    writeNaming(QStringLiteral("the CSV file"), [&] {
+      writeFileAtomically(chosen, listsAsCsv(book_, planner_), FileAccess::Usual);
+    });
+  });
+  if (written) trap(108, [&] { MsgBox(QStringLiteral("Done.")); });
 }
 
 void MainWindow::showListMenu(QTreeView* view, const QPoint& at) {

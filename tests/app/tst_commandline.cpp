@@ -236,12 +236,19 @@ void TestCommandLine::summary() {
   QVERIFY(root["lists"].toArray()[1].toObject()["budget"].isNull());
   QCOMPARE(root["all"].toObject()["entries"].toInt(), 1);
 
+  // The lists as CSV, with their statuses, on standard output.
+  const Run csv = tinselwick({"--csv", "-"});
+  QCOMPARE(csv.status, 0);
+  QVERIFY(csv.out.startsWith("\xEF\xBB\xBFList,Name,Likes,Present,Cost,Email,Status\r\n"));
+  QVERIFY2(csv.out.contains("Family,Mom,walks,Ryka Walking Shoes,$89,,Bought\r\n"), csv.out);
+
   // A damaged planner file: the reason, status 1, and the file left as it is.
   planner("{damaged");
   const Run damaged = tinselwick({"--summary"});
   QCOMPARE(damaged.status, 1);
   QVERIFY2(damaged.err.contains("is damaged") && damaged.out.isEmpty(), damaged.err.constData());
   QVERIFY(QFile::exists(folder + "/planner.json"));
+  QCOMPARE(tinselwick({"--csv", "-"}).status, 1);
   QCOMPARE(tinselwick({"--json"}).status, 2);
   qputenv("XDG_DATA_HOME", env.value("XDG_DATA_HOME").toLocal8Bit());
 }

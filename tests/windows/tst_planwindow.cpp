@@ -61,8 +61,9 @@ void PlanWindowTest::markFromTheListsMenu() {
   QVERIFY(program);
   program->PushButton6_Click();  // Mom and Dad in Family
   auto menu = program->listMenu(1);
-  QCOMPARE(actionTexts(*menu), (QStringList{"Mark as To Buy", "Mark as Bought", "Mark as Wrapped",
-                                            "Mark as Given", "", "Planner\u2026"}));
+  QCOMPARE(actionTexts(*menu),
+           (QStringList{"Mark as To Buy", "Mark as Bought", "Mark as Wrapped", "Mark as Given", "",
+                        "Planner\u2026", "", "Export Lists as CSV\u2026"}));
   QCOMPARE(actionTexts(*menu, true), QStringList{"Mark as To Buy"});
   action(*menu, "Mark as Wrapped")->trigger();
   QCOMPARE(program.app().planner().status(0, "Dad"), GiftStatus::Wrapped);
@@ -83,6 +84,14 @@ void PlanWindowTest::markFromTheListsMenu() {
   QTest::keyClick(planner->findField(), Qt::Key_Escape);
   QVERIFY(!planner->isVisible());
   QVERIFY(program->isVisible());
+  // The lists as CSV, ".csv" added to the name.
+  QTemporaryDir out;
+  prompts_->savePaths.push_back(out.filePath("lists"));
+  action(*program->listMenu(0), "Export Lists as CSV\u2026")->trigger();
+  QString why;
+  const auto csv = readFile(out.filePath("lists.csv"), -1, why);
+  QVERIFY2(csv && csv->contains("\r\nFamily,Dad,,Mach 3 Razors,$30,,Wrapped\r\n"), qPrintable(why));
+  QCOMPARE(prompts_->texts().last(), QStringLiteral("Done."));
   QVERIFY(prompts_->errors().isEmpty());
 }
 

@@ -1,0 +1,20 @@
+#pragma once
+// The gift lists as CSV, for a spreadsheet program, a family member or a backup: one row per
+// entry under a header (List, Name, Likes, Present, Cost, Email, Status), UTF-8 with the
+// byte-order mark Excel looks for, quoted by RFC 4180 with CR LF line ends.
+#include <QByteArray>
+#include <QString>
+
+class GiftBook;
+class Planner;
+
+// The CSV of the gift book's four lists, in list order; the Status column when a planner is
+// given. A field a spreadsheet would run as a formula (it begins with "=", "+", "-", "@", a tab
+// or a carriage return), and one that begins with an apostrophe, gets an apostrophe in front, so
+// that it is shown as text; csvField() of the reader takes it off again.
+QByteArray listsAsCsv(const GiftBook& book, const Planner* planner);
+
+// One field as the CSV holds it (before the quoting): the apostrophe added where needed.
+QString csvField(const QString& text);
+// The text of a field read back: an apostrophe that csvField() added is taken off.
+QString csvFieldText(const QString& field);
