@@ -16,7 +16,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(python3 python3-xlrd python3-openpyxl libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
              desktop-file-utils appstream poppler-utils fontconfig fonts-baekmuk)
   if [ "${CI:-}" = "true" ] || [ "${TINSEL_WITH_LIBREOFFICE:-}" = "1" ]; then
-    packages+=(libreoffice-calc-nogui)
+    packages+=(libreoffice-calc-nogui gnumeric)
   fi
 fi
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -35,6 +36,7 @@ class XlsxTest : public QObject {
   void cleanupTestCase() { report_.workbook.remove(); }
   void agreesWithTheXls();
   void libreOfficeShowsBothAlike();
+  void gnumericShowsBothAlike();
   void aFailedExportLeavesNothing();
 
  private:
@@ -114,6 +116,24 @@ void XlsxTest::libreOfficeShowsBothAlike() {
   runProgram("pdftotext", {pdfXlsx, "-"}, &textXlsx);
   QVERIFY(textXls.contains("Total cost"));
   QCOMPARE(textXlsx.simplified(), textXls.simplified());
+}
+
+void XlsxTest::gnumericShowsBothAlike() {
+  const QString ssconvert = QStandardPaths::findExecutable("ssconvert");
+  if (ssconvert.isEmpty()) QSKIP("Gnumeric's ssconvert is not installed");
+  const QString xls = dir_.filePath("gnumeric.xls");
+  QVERIFY(QFile::copy(report_.workbook.path(), xls));
+  QStringList csv;
+  for (const QString& source : {xls, xlsx_}) {
+    const QString out = source + ".csv";
+    QString log;
+    runProgram(ssconvert, {source, out}, &log);
+    QFile f(out);
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(log));
+    csv << QString::fromUtf8(f.readAll());
+  }
+  QVERIFY(csv[0].contains("Ryka Walking Shoes") && csv[0].contains("Total cost"));
+  QCOMPARE(csv[1], csv[0]);
 }
 
 void XlsxTest::aFailedExportLeavesNothing() {
