@@ -22,22 +22,6 @@
 #include "report/reportjob.h"
 #include "report/reportworkbook.h"
 
-namespace {
-
-// The report run's hand-over without windows: only the workbook's path is kept.
-class FileHandOver final : public report::ReportWindows {
- public:
-  void setMainPointerBusy(bool) override {}
-  void setPreviewPicture(const QImage&) override {}
-  void setPreviewWorkbook(const report::ReportWorkbook& made) override { workbook = made; }
-  void showPreview() override {}
-  void hideMain() override {}
-  bool wantsPicture() const override { return false; }
-  report::ReportWorkbook workbook;
-};
-
-}  // namespace
-
 void quietToolkit() {
   // Standard error carries the failures alone: the toolkit's own notes (a missing runtime
   // folder, fonts it looked for) are not the user's business here; its errors still show.
@@ -202,12 +186,12 @@ int writeReportFile(const CommandLine& command) {
     Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_Load")};
     book.restore(trap, 126, GiftBook::Restore::ForReportOnly);
   }
-  FileHandOver handOver;
+  report::WorkbookHandOver handOver;
   report::GenerateReport0(book, handOver, 1);
   // FILE is written only after a run without any failure: a report made from lists that could
   // not all be read, or from a run that went wrong, never replaces a good file.
   if (console.failures() == 0) {
-    const QString& workbook = handOver.workbook.path();
+    const QString workbook = handOver.workbookPath();
     Trap trap{QStringLiteral("Tinselwick"), QStringLiteral("CommandLine")};
     trap(100, [&] {
       const QString file = command.file;
@@ -232,7 +216,6 @@ int writeReportFile(const CommandLine& command) {
         });
     });
   }
-  handOver.workbook.remove();
   if (console.failures() == 0) return 0;
   if (command.file != QLatin1String("-"))
     std::fprintf(stderr, "tinselwick: '%s' was not written, because of the failures above.\n",

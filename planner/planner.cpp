@@ -14,23 +14,6 @@
 #include "report/reportjob.h"
 #include "report/reportworkbook.h"
 
-namespace {
-
-// The report run's hand-over when a season is kept: the workbook alone, no window.
-class SeasonHandOver final : public report::ReportWindows {
- public:
-  ~SeasonHandOver() override { workbook.remove(); }
-  void setMainPointerBusy(bool) override {}
-  void setPreviewPicture(const QImage&) override {}
-  void setPreviewWorkbook(const report::ReportWorkbook& made) override { workbook = made; }
-  void showPreview() override {}
-  void hideMain() override {}
-  bool wantsPicture() const override { return false; }
-  report::ReportWorkbook workbook;
-};
-
-}  // namespace
-
 Planner::Planner(GiftBook& book, QString folder) : book_(book), folder_(std::move(folder)) {
   for (int category = 0; category < kCategoryCount; ++category) {
     GiftListModel& list = book_.list(category);
@@ -335,10 +318,10 @@ void Planner::startNewSeason(const QString& name) {
   std::array<std::vector<GiftEntry>, kCategoryCount> before;
   for (int c = 0; c < kCategoryCount; ++c) before[size_t(c)] = book_.list(c).entries();
   const auto statusesBefore = data_.statuses;
-  SeasonHandOver handOver;
+  report::WorkbookHandOver handOver;
   const int errorsBefore = applicationErrorCount();
   report::GenerateReport0(book_, handOver, 1);
-  if (applicationErrorCount() != errorsBefore || handOver.workbook.path().isEmpty())
+  if (applicationErrorCount() != errorsBefore || handOver.workbookPath().isEmpty())
     fail(
         QStringLiteral("The season was not kept, because its report workbook could not be made "
                        "(the messages before say why). Nothing has changed."));
@@ -347,7 +330,7 @@ void Planner::startNewSeason(const QString& name) {
       fail(
           QStringLiteral("The season was not kept, because the lists changed while its report "
                          "was made. Nothing has changed; start the new season again."));
-  keepSeason(name, handOver.workbook.path());
+  keepSeason(name, handOver.workbookPath());
   // The cleared lists are stored at once, so that the stored lists and the planner file agree
   // even if the program never closes as it should; a store that fails is said so and tried again
   // at the close.

@@ -16,6 +16,11 @@
 
 namespace report {
 
+void WorkbookHandOver::setPreviewWorkbook(const ReportWorkbook& made) {
+  workbook_.remove();
+  workbook_ = made;
+}
+
 namespace {
 
 // How often a fresh name is drawn before the run gives up on the temporary folder.

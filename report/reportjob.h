@@ -4,12 +4,13 @@
 #include <QImage>
 #include <QString>
 
+#include "report/reportworkbook.h"
+
 class GiftBook;
 
 namespace report {
 
 class Host;
-class ReportWorkbook;
 
 // What the report run hands over to the windows.
 class ReportWindows {
@@ -24,6 +25,27 @@ class ReportWindows {
   virtual void hideMain() = 0;
   // Whether the run makes the picture of the sheet (steps 184..200): not when no window shows it.
   virtual bool wantsPicture() const { return true; }
+};
+
+// The hand-over of a run without windows (the command line, a kept season): the workbook alone,
+// no picture; the workbook is removed with the hand-over.
+class WorkbookHandOver final : public ReportWindows {
+ public:
+  WorkbookHandOver() = default;
+  ~WorkbookHandOver() override { workbook_.remove(); }
+  WorkbookHandOver(const WorkbookHandOver&) = delete;
+  WorkbookHandOver& operator=(const WorkbookHandOver&) = delete;
+  void setMainPointerBusy(bool) override {}
+  void setPreviewPicture(const QImage&) override {}
+  void setPreviewWorkbook(const ReportWorkbook& made) override;
+  void showPreview() override {}
+  void hideMain() override {}
+  bool wantsPicture() const override { return false; }
+  // The workbook the run saved; empty when it saved none.
+  const QString& workbookPath() const { return workbook_.path(); }
+
+ private:
+  ReportWorkbook workbook_;
 };
 
 // The whole run (steps 100..210) over the gift book's four lists; failures are shown step by

@@ -29,6 +29,7 @@
 #include "planner/listscsv.h"
 #include "planner/planner.h"
 #include "report/hostchecks.h"
+#include "windows/exportfile.h"
 #include "windows/skin.h"
 
 namespace {
@@ -370,24 +371,10 @@ void MainWindow::markEntry(int row, GiftStatus status) {
 
 void MainWindow::exportListsCsv() {
   Trap trap{QStringLiteral("Form1"), QStringLiteral("mnuExportCsv_Click")};
-  QString chosen;
-  trap(100, [&] {
-    chosen = prompts().saveFileName(QStringLiteral("Export Lists as CSV"),
-                                    QStringLiteral("CSV Files (*.csv)|*.csv|"), QString());
-  });
+  const QString chosen =
+      chooseExportFile(trap, 100, QStringLiteral("Export Lists as CSV"),
+                       QStringLiteral("CSV Files (*.csv)|*.csv|"), QStringLiteral(".csv"));
   if (chosen.isEmpty()) return;
-  // A name without an extension gets ".csv".
-  trap(102, [&] {
-    if (!chosen.section(QChar(u'/'), -1).contains(QChar(u'.'))) chosen += QStringLiteral(".csv");
-  });
-  int answer = msg::Yes;
-  trap(104, [&] {
-    if (FileExists(chosen))
-      answer = MsgBox(
-          QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
-          msg::YesNo);
-  });
-  if (answer != msg::Yes) return;
   const bool written = trap(106, [&] {
     writeNaming(QStringLiteral("the CSV file"), [&] {
       writeFileAtomically(chosen, listsAsCsv(book_, planner_), FileAccess::Usual);

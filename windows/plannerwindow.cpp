@@ -33,6 +33,7 @@
 #include "report/printing.h"
 #include "report/reporttotal.h"
 #include "report/reportworkbook.h"
+#include "windows/exportfile.h"
 #include "windows/plannercolors.h"
 #include "windows/plannermodel.h"
 
@@ -497,27 +498,16 @@ void PlannerWindow::exportSeasonPdf() {
     proposed = QStringLiteral("Tinselwick %1.pdf").arg(name);
   });
   if (!ready) return;
-  QString chosen;
-  trap(102, [&] {
-    chosen = prompts().saveFileName(QStringLiteral("Export as PDF"),
-                                    QStringLiteral("PDF Files (*.pdf)|*.pdf|"), proposed);
-  });
+  const QString chosen = chooseExportFile(trap, 102, QStringLiteral("Export as PDF"),
+                                          QStringLiteral("PDF Files (*.pdf)|*.pdf|"),
+                                          QStringLiteral(".pdf"), proposed);
   if (chosen.isEmpty()) return;
-  if (!QFileInfo(chosen).fileName().contains(QChar(u'.'))) chosen += QStringLiteral(".pdf");
-  int answer = msg::Yes;
-  trap(104, [&] {
-    if (FileExists(chosen))
-      answer = MsgBox(
-          QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
-          msg::YesNo);
-  });
-  if (answer != msg::Yes) return;
-  const bool written = trap(106, [&] {
+  const bool written = trap(108, [&] {
     writeNaming(QStringLiteral("the PDF"), [&] {
       writeFileAtomically(chosen, report::reportPdf(workbook), FileAccess::Usual);
     });
   });
-  if (written) trap(108, [&] { MsgBox(QStringLiteral("Done.")); });
+  if (written) trap(110, [&] { MsgBox(QStringLiteral("Done.")); });
 }
 
 void PlannerWindow::keyPressEvent(QKeyEvent* event) {

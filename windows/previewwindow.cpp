@@ -25,6 +25,7 @@
 #include "base/trap.h"
 #include "report/printing.h"
 #include "report/reportworkbook.h"
+#include "windows/exportfile.h"
 #include "windows/skin.h"
 #include "windows/viewport.h"
 
@@ -550,17 +551,6 @@ void PreviewWindow::PushButton8_Click() {
 
 // --- Saving ---
 
-namespace {
-
-// Asks before a file the user chose is replaced; returns the button pressed.
-int askOverwrite(const QString& chosen) {
-  return MsgBox(
-      QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
-      msg::YesNo);
-}
-
-}  // namespace
-
 void PreviewWindow::PushButton6_Click() {
   Trap trap{kModule, QStringLiteral("PushButton6_Click")};
   QString initialName;
@@ -630,21 +620,10 @@ void PreviewWindow::mnuExportPdf_Click() {
     haveWorkbook = true;
   });
   if (!haveWorkbook) return;
-  QString chosen;
-  trap(102, [&] {
-    chosen = prompts().saveFileName(QStringLiteral("Export as PDF"),
-                                    QStringLiteral("PDF Files (*.pdf)|*.pdf|"), QString());
-  });
+  const QString chosen =
+      chooseExportFile(trap, 102, QStringLiteral("Export as PDF"),
+                       QStringLiteral("PDF Files (*.pdf)|*.pdf|"), QStringLiteral(".pdf"));
   if (chosen.isEmpty()) return;
-  // A name without an extension gets ".pdf".
-  trap(104, [&] {
-    if (!chosen.section(QChar(u'/'), -1).contains(QChar(u'.'))) chosen += QStringLiteral(".pdf");
-  });
-  int answer = msg::Yes;
-  trap(106, [&] {
-    if (FileExists(chosen)) answer = askOverwrite(chosen);
-  });
-  if (answer != msg::Yes) return;
   const bool written = trap(108, [&] {
     writeNaming(QStringLiteral("the PDF"), [&] {
       writeFileAtomically(chosen, report::reportPdf(mExcelFile), FileAccess::Usual);
@@ -661,21 +640,10 @@ void PreviewWindow::mnuExportXlsx_Click() {
     haveWorkbook = true;
   });
   if (!haveWorkbook) return;
-  QString chosen;
-  trap(102, [&] {
-    chosen = prompts().saveFileName(QStringLiteral("Export as Excel Workbook"),
-                                    QStringLiteral("Excel Workbook (*.xlsx)|*.xlsx|"), QString());
-  });
+  const QString chosen =
+      chooseExportFile(trap, 102, QStringLiteral("Export as Excel Workbook"),
+                       QStringLiteral("Excel Workbook (*.xlsx)|*.xlsx|"), QStringLiteral(".xlsx"));
   if (chosen.isEmpty()) return;
-  // A name without an extension gets ".xlsx".
-  trap(104, [&] {
-    if (!chosen.section(QChar(u'/'), -1).contains(QChar(u'.'))) chosen += QStringLiteral(".xlsx");
-  });
-  int answer = msg::Yes;
-  trap(106, [&] {
-    if (FileExists(chosen)) answer = askOverwrite(chosen);
-  });
-  if (answer != msg::Yes) return;
   const bool written = trap(108, [&] { report::exportReportXlsx(mExcelFile, chosen); });
   if (written) trap(110, [&] { MsgBox(QStringLiteral("Done.")); });
 }

@@ -17,17 +17,6 @@
 
 namespace {
 
-class WorkbookOnly final : public report::ReportWindows {
- public:
-  void setMainPointerBusy(bool) override {}
-  void setPreviewPicture(const QImage&) override {}
-  void setPreviewWorkbook(const report::ReportWorkbook& made) override { workbook = made; }
-  void showPreview() override {}
-  void hideMain() override {}
-  bool wantsPicture() const override { return false; }
-  report::ReportWorkbook workbook;
-};
-
 GiftEntry gift(const QString& name, const QString& present, const QString& cost) {
   return {name, QStringLiteral("likes ") + name, present, cost,
           name + QStringLiteral("@example.com")};
@@ -93,12 +82,12 @@ void PlannerTest::spentIsTheReportsTotal() {
   // More than fit the sheet: the report leaves them out, and so does Spent.
   for (int i = 0; i < report::kEntriesThatFit; ++i)
     book_->list(1).add(gift(QStringLiteral("Q%1").arg(i), QString(), QStringLiteral("1")));
-  WorkbookOnly windows;
+  report::WorkbookHandOver windows;
   {
     FakePrompts prompts;  // the report says that entries were left out
     report::GenerateReport0(*book_, windows, 1);
   }
-  const sheet::Workbook workbook = loadWorkbookFile(windows.workbook.path());
+  const sheet::Workbook workbook = loadWorkbookFile(windows.workbookPath());
   for (int c = 0; c < kCategoryCount; ++c) {
     const sheet::Cell* cell = workbook.sheet(0).cell(
         {report::kTotalRow - 1, report::kListBlocks[size_t(c)].costColumn()});
@@ -110,7 +99,6 @@ void PlannerTest::spentIsTheReportsTotal() {
   QCOMPARE(report::currencyText(planner_->spent()[0]), QStringLiteral("$1,377.00"));
   // Cents that meet the budget leave nothing, not a little less than nothing.
   QCOMPARE(report::currencyText(Planner::left(3.30, 1.10 + 2.20)), QStringLiteral("$0.00"));
-  windows.workbook.remove();
 }
 
 void PlannerTest::statusFollowsTheLists() {

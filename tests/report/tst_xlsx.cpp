@@ -14,26 +14,12 @@
 #include "report/reportworkbook.h"
 #include "tests/support/testsupport.h"
 
-namespace {
-
-class WorkbookOnly final : public report::ReportWindows {
- public:
-  void setMainPointerBusy(bool) override {}
-  void setPreviewPicture(const QImage&) override {}
-  void setPreviewWorkbook(const report::ReportWorkbook& made) override { workbook = made; }
-  void showPreview() override {}
-  void hideMain() override {}
-  bool wantsPicture() const override { return false; }
-  report::ReportWorkbook workbook;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 class XlsxTest : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase();
-  void cleanupTestCase() { report_.workbook.remove(); }
   void agreesWithTheXls();
   void libreOfficeShowsBothAlike();
   void gnumericShowsBothAlike();
@@ -42,7 +28,7 @@ class XlsxTest : public QObject {
  private:
   QString convert(const QString& file, const QString& format);
   QTemporaryDir dir_;
-  WorkbookOnly report_;
+  report::WorkbookHandOver report_;
   QString xlsx_;
 };
 
@@ -55,10 +41,10 @@ void XlsxTest::initTestCase() {
   book.list(2).add({"Sam", "games", "Carcassonne", "about 35", ""});
   book.list(3).add({"Neighbour", "", "Cookies", "-$5", ""});
   report::GenerateReport0(book, report_, 1);
-  QVERIFY(!report_.workbook.path().isEmpty());
+  QVERIFY(!report_.workbookPath().isEmpty());
   xlsx_ = dir_.filePath("out/report.xlsx");
   QVERIFY(QDir().mkpath(dir_.filePath("out")));
-  report::exportReportXlsx(report_.workbook.path(), xlsx_);
+  report::exportReportXlsx(report_.workbookPath(), xlsx_);
   QCOMPARE(QDir(dir_.filePath("out")).entryList(QDir::Files | QDir::Hidden),
            QStringList{"report.xlsx"});
 }
@@ -67,7 +53,7 @@ void XlsxTest::agreesWithTheXls() {
   if (python3().isEmpty()) QSKIP("python3 is not installed");
   QString output;
   const int code = runProgram(
-      python3(), {sourcePath("tests/report/xlsx_compare.py"), report_.workbook.path(), xlsx_},
+      python3(), {sourcePath("tests/report/xlsx_compare.py"), report_.workbookPath(), xlsx_},
       &output);
   QVERIFY2(code == 0, qPrintable(output));
   QVERIFY(output.contains("0 differences"));
@@ -91,7 +77,7 @@ QString XlsxTest::convert(const QString& file, const QString& format) {
 void XlsxTest::libreOfficeShowsBothAlike() {
   if (soffice().isEmpty()) QSKIP("LibreOffice (soffice) is not installed");
   const QString xls = dir_.filePath("report.xls");
-  QVERIFY(QFile::copy(report_.workbook.path(), xls));
+  QVERIFY(QFile::copy(report_.workbookPath(), xls));
   auto bytes = [](const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing) " + path.toUtf8());
@@ -122,7 +108,7 @@ void XlsxTest::gnumericShowsBothAlike() {
   const QString ssconvert = QStandardPaths::findExecutable("ssconvert");
   if (ssconvert.isEmpty()) QSKIP("Gnumeric's ssconvert is not installed");
   const QString xls = dir_.filePath("gnumeric.xls");
-  QVERIFY(QFile::copy(report_.workbook.path(), xls));
+  QVERIFY(QFile::copy(report_.workbookPath(), xls));
   QStringList csv;
   for (const QString& source : {xls, xlsx_}) {
     const QString out = source + ".csv";
@@ -139,7 +125,7 @@ void XlsxTest::gnumericShowsBothAlike() {
 void XlsxTest::aFailedExportLeavesNothing() {
   // A folder that is not there, and a file its owner made read-only: refused, nothing written.
   QVERIFY_THROWS_EXCEPTION(
-      Failure, report::exportReportXlsx(report_.workbook.path(), dir_.filePath("nowhere/r.xlsx")));
+      Failure, report::exportReportXlsx(report_.workbookPath(), dir_.filePath("nowhere/r.xlsx")));
   const QString readOnly = dir_.filePath("ro/r.xlsx");
   QVERIFY(QDir().mkpath(dir_.filePath("ro")));
   QFile f(readOnly);
@@ -147,7 +133,7 @@ void XlsxTest::aFailedExportLeavesNothing() {
   f.close();
   QVERIFY(::chmod(QFile::encodeName(readOnly).constData(), 0444) == 0);
   try {
-    report::exportReportXlsx(report_.workbook.path(), readOnly);
+    report::exportReportXlsx(report_.workbookPath(), readOnly);
     QFAIL("a read-only file was written over");
   } catch (const Failure& refused) {
     QVERIFY2(QString::fromUtf8(refused.what()).contains("the Excel workbook"), refused.what());
@@ -156,7 +142,7 @@ void XlsxTest::aFailedExportLeavesNothing() {
   QVERIFY(f.open(QIODevice::ReadOnly));
   QCOMPARE(f.readAll(), QByteArray("mine"));
   // Standard output's bytes are an .xlsx, with no file left in the temporary folder.
-  const QByteArray bytes = report::reportXlsx(report_.workbook.path());
+  const QByteArray bytes = report::reportXlsx(report_.workbookPath());
   QVERIFY(bytes.startsWith("PK\x03\x04"));
   QCOMPARE(QDir(dir_.path()).entryList({"tinselwick-*"}, QDir::Dirs), QStringList());
 }
