@@ -4,8 +4,9 @@
 set -euo pipefail
 
 # Packages for building and running the program.
-packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 libxlsxwriter-dev
-          fonts-liberation2 fonts-crosextra-carlito)
+# (libxlsxwriter's pkg-config file links zlib, which its -dev package does not bring.)
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
+          libxlsxwriter-dev zlib1g-dev fonts-liberation2 fonts-crosextra-carlito)
 # Packages for making the Debian package (dpkg-shlibdeps finds the libraries it needs).
 if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--test" ]; then
   packages+=(dpkg-dev file)

@@ -1,6 +1,7 @@
 #include "windows/plannerwindow.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDate>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -212,6 +213,7 @@ PlannerWindow::PlannerWindow(Planner& planner, QWidget* parent)
   entries_->setWordWrap(false);
   entries_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(entries_, &QWidget::customContextMenuRequested, this, &PlannerWindow::showEntryMenu);
+  entries_->installEventFilter(this);
   layout->addWidget(entries_, 1);
 
   // The kept seasons.
@@ -406,20 +408,25 @@ void PlannerWindow::markCurrent(GiftStatus status) {
 }
 
 void PlannerWindow::showEntryMenu(const QPoint& at) {
-  QModelIndex row = entries_->indexAt(at);
-  if (row.isValid()) entries_->setCurrentIndex(row);
+  // The row under the pointer; from the keyboard (no point), the current one.
+  QModelIndex row = at.x() >= 0 ? entries_->indexAt(at) : QModelIndex();
+  const bool underPointer = row.isValid();
+  if (underPointer) entries_->setCurrentIndex(row);
   row = entries_->currentIndex();
   if (!row.isValid()) return;
   const int current =
       row.siblingAtColumn(PlannerEntriesModel::StatusColumn).data(Qt::EditRole).toInt();
   QMenu menu(this);
   for (GiftStatus s : kStatuses) {
-    QAction* action = menu.addAction(QStringLiteral("Mark as ") + statusText(s));
+    // "To Buy" in the menu, as the lists' menu of the main window has it.
+    QAction* action =
+        menu.addAction(s == GiftStatus::ToBuy ? QStringLiteral("Mark as To Buy")
+                                              : QStringLiteral("Mark as ") + statusText(s));
     action->setCheckable(true);
     action->setChecked(static_cast<int>(s) == current);
     connect(action, &QAction::triggered, this, [this, s] { markCurrent(s); });
   }
-  const QPoint where = entries_->indexAt(at).isValid() ? at : entries_->visualRect(row).center();
+  const QPoint where = underPointer ? at : entries_->visualRect(row).center();
   menu.exec(entries_->viewport()->mapToGlobal(where));
 }
 
@@ -508,6 +515,16 @@ void PlannerWindow::exportSeasonPdf() {
     });
   });
   if (written) trap(110, [&] { MsgBox(QStringLiteral("Done.")); });
+}
+
+bool PlannerWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The Menu key opens the row menu over the current row, wherever the pointer is.
+  if (watched == entries_ && event->type() == QEvent::ContextMenu &&
+      static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+    showEntryMenu(QPoint(-1, -1));
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void PlannerWindow::keyPressEvent(QKeyEvent* event) {
