@@ -1,7 +1,9 @@
 #include "planner/listscsv.h"
 
+#include <QStringDecoder>
 #include <QStringList>
 
+#include "base/failure.h"
 #include "giftlist/giftbook.h"
 #include "planner/planner.h"
 
@@ -51,4 +53,65 @@ QByteArray listsAsCsv(const GiftBook& book, const Planner* planner) {
     }
   }
   return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+std::vector<CsvRecord> readCsvRecords(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(bytes);
+  if (utf8.hasError()) fail(QStringLiteral("The file is not UTF-8 text."));
+  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+  std::vector<CsvRecord> records;
+  CsvRecord record{1, {}};
+  QString field;
+  int line = 1;
+  bool quotedField = false;  // the field began with a quote
+  bool inQuotes = false;
+  bool afterQuote = false;  // the quote that closed the field has been read
+  auto endField = [&] {
+    record.fields << field;
+    field.clear();
+    quotedField = inQuotes = afterQuote = false;
+  };
+  auto endRecord = [&] {
+    endField();
+    // A line with nothing on it is no record.
+    if (!(record.fields.size() == 1 && record.fields[0].isEmpty())) records.push_back(record);
+    record = {line, {}};
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (inQuotes) {
+      if (c == u'"') {
+        if (i + 1 < text.size() && text[i + 1] == u'"') {
+          field += u'"';
+          ++i;
+        } else {
+          inQuotes = false;
+          afterQuote = true;
+        }
+      } else {
+        if (c == u'\n' || (c == u'\r' && !(i + 1 < text.size() && text[i + 1] == u'\n'))) ++line;
+        field += c;
+      }
+      continue;
+    }
+    if (c == u',') {
+      endField();
+    } else if (c == u'\r' || c == u'\n') {
+      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      ++line;
+      endRecord();
+    } else if (afterQuote) {
+      fail(QStringLiteral("Line %1 has text after the closing quote of a field.").arg(line));
+    } else if (c == u'"') {
+      if (!field.isEmpty() || quotedField)
+        fail(QStringLiteral("Line %1 has a quote inside a field that is not quoted.").arg(line));
+      quotedField = inQuotes = true;
+    } else {
+      field += c;
+    }
+  }
+  if (inQuotes) fail(QStringLiteral("The quoted field on line %1 never ends.").arg(record.line));
+  if (!field.isEmpty() || !record.fields.isEmpty() || quotedField) endRecord();
+  return records;
 }

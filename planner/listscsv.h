@@ -4,6 +4,8 @@
 // byte-order mark Excel looks for, quoted by RFC 4180 with CR LF line ends.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 class GiftBook;
 class Planner;
@@ -18,3 +20,13 @@ QByteArray listsAsCsv(const GiftBook& book, const Planner* planner);
 QString csvField(const QString& text);
 // The text of a field read back: an apostrophe that csvField() added is taken off.
 QString csvFieldText(const QString& field);
+
+// One record of a CSV file, with the line it begins on (1-based).
+struct CsvRecord {
+  int line = 0;
+  QStringList fields;
+};
+// The records of CSV bytes by RFC 4180: UTF-8 with or without a byte-order mark, fields split by
+// commas, quoted fields with doubled quotes and line breaks, CR LF, LF or CR line ends. Throws
+// Failure saying where when the bytes are no UTF-8 or a quote is out of place.
+std::vector<CsvRecord> readCsvRecords(const QByteArray& bytes);

@@ -246,6 +246,10 @@ QString Planner::seasonWorkbook(const KeptSeason& season) const {
 }
 
 void Planner::keepSeason(const QString& name, const QString& workbook) {
+  keep(name, workbook, nullptr);
+}
+
+void Planner::keep(const QString& name, const QString& workbook, const ImportedLists* opened) {
   if (const QString refusal = seasonNameRefusal(name); !refusal.isEmpty()) fail(refusal);
   KeptSeason season;
   season.name = name.trimmed();
@@ -290,22 +294,68 @@ void Planner::keepSeason(const QString& name, const QString& workbook) {
     DeleteFileQuietly(target);
     throw;
   }
-  // The new season: every entry keeps its name, likes and e-mail address.
   following_ = false;
-  for (int c = 0; c < kCategoryCount; ++c) {
-    GiftListModel& list = book_.list(c);
-    for (int position = 1; position <= list.count(); ++position) {
-      GiftEntry fields = list.at(position);
-      fields.present.clear();
-      fields.cost.clear();
-      list.update(position, fields);
+  if (opened) {
+    replaceLists(*opened);
+  } else {
+    // The new season: every entry keeps its name, likes and e-mail address.
+    for (int c = 0; c < kCategoryCount; ++c) {
+      GiftListModel& list = book_.list(c);
+      for (int position = 1; position <= list.count(); ++position) {
+        GiftEntry fields = list.at(position);
+        fields.present.clear();
+        fields.cost.clear();
+        list.update(position, fields);
+      }
     }
   }
   following_ = true;
   emit changed();
 }
 
+void Planner::replaceLists(const ImportedLists& opened) {
+  for (int c = 0; c < kCategoryCount; ++c) {
+    GiftListModel& list = book_.list(c);
+    list.clear();
+    for (const GiftEntry& entry : opened.lists[size_t(c)]) list.add(entry);
+  }
+  // The statuses after the lists: clearing a list forgets the statuses of its names.
+  data_.statuses = opened.statuses;
+  try {
+    store();
+  } catch (const Failure&) {
+    // Tried again with the next change, or at the close, which says so when it fails.
+  }
+}
+
 void Planner::startNewSeason(const QString& name) {
+  keepWithReport(name, nullptr);
+}
+
+void Planner::openLists(const ImportedLists& opened, const QString& seasonName) {
+  bool anyEntry = false;
+  for (int c = 0; c < kCategoryCount; ++c) anyEntry = anyEntry || book_.list(c).count() > 0;
+  if (anyEntry) {
+    keepWithReport(seasonName, &opened);
+    return;
+  }
+  // Nothing to keep: empty lists have no statuses either.
+  following_ = false;
+  replaceLists(opened);
+  following_ = true;
+  emit changed();
+  book_.store();
+}
+
+QString Planner::seasonNameBeforeOpening(const QString& fileName) const {
+  const QString base = QStringLiteral("Before opening %1").arg(fileName.left(80));
+  QString name = base;
+  for (int n = 2; !seasonNameRefusal(name).isEmpty(); ++n)
+    name = QStringLiteral("%1 (%2)").arg(base).arg(n);
+  return name;
+}
+
+void Planner::keepWithReport(const QString& name, const ImportedLists* opened) {
   if (const QString refusal = seasonNameRefusal(name); !refusal.isEmpty()) fail(refusal);
   if (keeping_) fail(QStringLiteral("A season is being kept already."));
   keeping_ = true;
@@ -329,9 +379,9 @@ void Planner::startNewSeason(const QString& name) {
     if (book_.list(c).entries() != before[size_t(c)] || data_.statuses != statusesBefore)
       fail(
           QStringLiteral("The season was not kept, because the lists changed while its report "
-                         "was made. Nothing has changed; start the new season again."));
-  keepSeason(name, handOver.workbookPath());
-  // The cleared lists are stored at once, so that the stored lists and the planner file agree
+                         "was made. Nothing has changed; try again."));
+  keep(name, handOver.workbookPath(), opened);
+  // The new lists are stored at once, so that the stored lists and the planner file agree
   // even if the program never closes as it should; a store that fails is said so and tried again
   // at the close.
   book_.store();

@@ -9,6 +9,7 @@
 #include <array>
 #include <vector>
 
+#include "planner/importlists.h"
 #include "planner/season.h"
 #include "report/reporttotal.h"
 
@@ -79,6 +80,14 @@ class Planner final : public QObject {
   // "Start Creating Template" (whose failures are shown as it runs); throws Failure, with nothing
   // changed, when the run or the keeping fails.
   void startNewSeason(const QString& name);
+  // Replaces the four lists with lists read from a file, with the statuses it gave. The lists as
+  // they were, when they hold any entry, are first kept whole as the season `seasonName`, with a
+  // report workbook made as startNewSeason() makes it; throws Failure, with nothing changed, when
+  // that fails. The new lists are stored at once.
+  void openLists(const ImportedLists& opened, const QString& seasonName);
+  // A free name for the season kept before a file is opened: "Before opening gifts.xls", numbered
+  // when taken.
+  QString seasonNameBeforeOpening(const QString& fileName) const;
   // The path of a kept season's workbook.
   QString seasonWorkbook(const KeptSeason& season) const;
 
@@ -90,6 +99,11 @@ class Planner final : public QObject {
 
  private:
   void store();
+  // Keeps the season (see keepSeason()); what follows is the new season's lists, or the lists
+  // opened from a file when given.
+  void keep(const QString& name, const QString& workbook, const ImportedLists* opened);
+  void keepWithReport(const QString& name, const ImportedLists* opened);
+  void replaceLists(const ImportedLists& opened);
   void forgetEntries(int category, const QStringList& names);
 
   GiftBook& book_;

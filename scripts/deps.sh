@@ -4,9 +4,10 @@
 set -euo pipefail
 
 # Packages for building and running the program.
-# (libxlsxwriter's pkg-config file links zlib, which its -dev package does not bring.)
+# (libxlsxwriter's pkg-config file links zlib, which its -dev package does not bring; libzip
+# reads .xlsx files.)
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
-          libxlsxwriter-dev zlib1g-dev fonts-liberation2 fonts-crosextra-carlito)
+          libxlsxwriter-dev zlib1g-dev libzip-dev fonts-liberation2 fonts-crosextra-carlito)
 # Packages for making the Debian package (dpkg-shlibdeps finds the libraries it needs).
 if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--test" ]; then
   packages+=(dpkg-dev file)
