@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,12 +11,15 @@
 #include <cstring>
 #include <utility>
 
+#include "app/instance.h"
 #include "base/apptitle.h"
 #include "base/failure.h"
 #include "base/files.h"
 #include "base/prompts.h"
+#include "base/settings.h"
 #include "base/trap.h"
 #include "giftlist/giftbook.h"
+#include "giftlist/storedlist.h"
 #include "planner/listscsv.h"
 #include "planner/planner.h"
 #include "report/printing.h"
@@ -126,6 +130,12 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
                                QStringLiteral("Writes the stored lists, with their statuses, as "
                                               "CSV, without a window."),
                                QStringLiteral("file"));
+  const QCommandLineOption import(
+      QStringLiteral("import"),
+      QStringLiteral("Replaces the stored lists with those of a report workbook (.xls, .xlsx) or "
+                     "a CSV file of the lists, without a window; the lists as they were are kept "
+                     "first as a season of the planner. Not while the window is open."),
+      QStringLiteral("file"));
   const QCommandLineOption summary(
       QStringLiteral("summary"),
       QStringLiteral("Prints, per list and for all, the entries, budget, spent, left and the "
@@ -136,6 +146,7 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   parser.addOption(xls);
   parser.addOption(xlsx);
   parser.addOption(csv);
+  parser.addOption(import);
   parser.addOption(summary);
   parser.addOption(json);
   if (!parser.parse(app.arguments())) usageError(parser.errorText(), parser);
@@ -147,9 +158,10 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
   if (parser.isSet(version)) parser.showVersion();
   CommandLine command;
   if (int(parser.isSet(pdf)) + int(parser.isSet(xls)) + int(parser.isSet(xlsx)) +
-          int(parser.isSet(csv)) + int(parser.isSet(summary)) >
+          int(parser.isSet(csv)) + int(parser.isSet(summary)) + int(parser.isSet(import)) >
       1)
-    usageError(QStringLiteral("give one of --pdf, --xls, --xlsx, --csv and --summary."), parser);
+    usageError(QStringLiteral("give one of --pdf, --xls, --xlsx, --csv, --import and --summary."),
+               parser);
   if (parser.isSet(json) && !parser.isSet(summary))
     usageError(QStringLiteral("--json goes with --summary."), parser);
   if (!parser.positionalArguments().isEmpty())
@@ -162,13 +174,14 @@ CommandLine parseCommandLine(const QCoreApplication& app, bool withoutWindows) {
     return command;
   }
   if (!parser.isSet(pdf) && !parser.isSet(xls) && !parser.isSet(xlsx) && !parser.isSet(csv) &&
-      withoutWindows)
-    usageError(QStringLiteral("nothing to do: give --pdf, --xls, --xlsx, --csv or --summary, or "
-                              "no option for the window."),
+      !parser.isSet(import) && withoutWindows)
+    usageError(QStringLiteral("nothing to do: give --pdf, --xls, --xlsx, --csv, --import or "
+                              "--summary, or no option for the window."),
                parser);
   for (const auto& [option, output] :
        {std::pair{&pdf, CommandLine::Output::Pdf}, std::pair{&xls, CommandLine::Output::Xls},
-        std::pair{&xlsx, CommandLine::Output::Xlsx}, std::pair{&csv, CommandLine::Output::Csv}}) {
+        std::pair{&xlsx, CommandLine::Output::Xlsx}, std::pair{&csv, CommandLine::Output::Csv},
+        std::pair{&import, CommandLine::Output::Import}}) {
     if (!parser.isSet(*option)) continue;
     command = {output, parser.value(*option)};
     if (command.file.isEmpty())
@@ -223,6 +236,58 @@ int writeReportFile(const CommandLine& command) {
   else
     std::fputs("tinselwick: nothing was written, because of the failures above.\n", stderr);
   return kExitFailure;
+}
+
+int importLists(const CommandLine& command) {
+  ConsolePrompts console;  // every message goes to standard error
+  SetApplicationTitle();
+  // The window program stores its lists when it closes, over what would be replaced here.
+  SingleInstance instance(settingsFilePath(kSettingsApplication));
+  if (!instance.holdWithoutWindow()) {
+    std::fputs(
+        "tinselwick: Tinselwick is running with these gift lists; close its window and "
+        "import again.\n",
+        stderr);
+    return kExitFailure;
+  }
+  GiftBook book;
+  {
+    Trap trap{QStringLiteral("Form1"), QStringLiteral("Form_Load")};
+    book.restore(trap, 126, GiftBook::Restore::ForReportOnly);
+  }
+  Planner planner(book);
+  const QString why = console.failures() == 0 ? planner.load(Planner::Damaged::LeaveAlone) : "";
+  if (!why.isEmpty()) std::fprintf(stderr, "tinselwick: %s\n", qPrintable(why));
+  if (console.failures() > 0 || !why.isEmpty()) {
+    std::fputs("tinselwick: nothing was imported, because of the failures above.\n", stderr);
+    return kExitFailure;
+  }
+  const QString name = QFileInfo(command.file).fileName();
+  try {
+    const ImportedLists lists = readListsFile(command.file);
+    if (const QString leftOut = leftOutText(lists, int(lists.leftOut.size())); !leftOut.isEmpty())
+      std::fprintf(stderr, "tinselwick: %s\n", qPrintable(leftOut.mid(2)));
+    if (lists.count() == 0)
+      fail(QStringLiteral("\"%1\" holds no entry that can be taken; the lists stay as they are.")
+               .arg(name));
+    bool anyEntry = false;
+    for (int c = 0; c < kCategoryCount; ++c) anyEntry = anyEntry || book.list(c).count() > 0;
+    const QString season = planner.seasonNameBeforeOpening(name);
+    if (!planner.openLists(lists, season) || console.failures() > 0)
+      fail(QStringLiteral("The lists of \"%1\" could not be stored.").arg(name));
+    std::printf("%s\n",
+                qPrintable(QStringLiteral("Imported %1 %2 of \"%3\".")
+                               .arg(lists.count())
+                               .arg(lists.count() == 1 ? "entry" : "entries", name) +
+                           (anyEntry ? QStringLiteral(" The lists as they were are kept as the "
+                                                      "planner's season \"%1\".")
+                                           .arg(season)
+                                     : QString())));
+    return 0;
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "tinselwick: %s\n", failure.what());
+    return kExitFailure;
+  }
 }
 
 namespace {

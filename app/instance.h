@@ -24,6 +24,10 @@ class SingleInstance {
   // whenever a later start asks this program to.
   Start start(std::function<void()> onActivate);
 
+  // Takes the lock without answering later starts, for a change of the stored lists made without
+  // a window; false when a window program holds it.
+  bool holdWithoutWindow() { return lock_.tryLock(0); }
+
   // The lock's and the socket's names (tests).
   const QString& lockPath() const { return lockPath_; }
   const QString& socketPath() const { return socketPath_; }

@@ -23,6 +23,7 @@ int main(int argc, char* argv[]) {
   const CommandLine command = parseCommandLine(qtApp, withoutWindows);
   if (command.output == CommandLine::Output::Summary) return printSummary(command);
   if (command.output == CommandLine::Output::Csv) return writeListsCsv(command);
+  if (command.output == CommandLine::Output::Import) return importLists(command);
   if (command.output != CommandLine::Output::None) return writeReportFile(command);
 
   // One window program per settings file: a second start brings the first one's window to the

@@ -14,6 +14,7 @@ class StandardErrorPrompts final : public Prompts {
     return consoleMessage(text, style, title);
   }
   QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+  QString openFileName(const QString&, const QString&) override { return {}; }
   bool choosePrinter(QPrinter&) override { return false; }
 };
 

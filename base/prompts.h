@@ -29,6 +29,9 @@ class Prompts {
   // filter is in the "Description (*.ext)|*.ext|" form.
   virtual QString saveFileName(const QString& title, const QString& filter,
                                const QString& initialName) = 0;
+  // Shows the open-file dialog for an existing file; returns its full path, empty when cancelled.
+  // filter is in the same form.
+  virtual QString openFileName(const QString& title, const QString& filter) = 0;
   // Shows the print dialog for the printer; returns true when the user chose to print.
   virtual bool choosePrinter(QPrinter& printer) = 0;
 };
@@ -54,14 +57,15 @@ QString screenLines(const QString& text);
 QString qtFileFilter(const QString& filter);
 
 // The prompts of a program without windows: every message goes to standard error and counts as
-// a failure when it is an "Application Error"; questions get their default answer, the save dialog
-// is cancelled and the print dialog refused. Installed on construction, removed on destruction.
+// a failure when it is an "Application Error"; questions get their default answer, the file dialogs
+// are cancelled and the print dialog refused. Installed on construction, removed on destruction.
 class ConsolePrompts final : public Prompts {
  public:
   ConsolePrompts() { setPrompts(this); }
   ~ConsolePrompts() override { setPrompts(nullptr); }
   int message(const QString& text, int style, const QString& title) override;
   QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+  QString openFileName(const QString&, const QString&) override { return {}; }
   bool choosePrinter(QPrinter&) override { return false; }
   int failures() const { return failures_; }
 

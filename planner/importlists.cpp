@@ -20,6 +20,16 @@ int ImportedLists::count() const {
   return n;
 }
 
+QString leftOutText(const ImportedLists& lists, int most) {
+  if (lists.leftOut.isEmpty()) return {};
+  const qsizetype n = lists.leftOut.size();
+  QString text = n == 1 ? QStringLiteral("\n\n1 entry is left out:")
+                        : QStringLiteral("\n\n%1 entries are left out:").arg(n);
+  for (qsizetype i = 0; i < n && i < most; ++i) text += u'\n' + lists.leftOut[i];
+  if (n > most) text += QStringLiteral("\n\u2026 and %1 more.").arg(n - most);
+  return text;
+}
+
 namespace {
 
 // The entry window's rules, for entries read in list order: a name, no separator, one entry per

@@ -22,6 +22,10 @@ struct ImportedLists {
   int count() const;
 };
 
+// The entries left out, as a message says them: a blank line, "2 entries are left out:" and one
+// line each, the first `most` of them; empty when none is.
+QString leftOutText(const ImportedLists& lists, int most = 12);
+
 // The most bytes a file read back may have.
 inline constexpr qint64 kImportFileLimit = 16 * 1024 * 1024;
 

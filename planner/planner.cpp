@@ -332,19 +332,16 @@ void Planner::startNewSeason(const QString& name) {
   keepWithReport(name, nullptr);
 }
 
-void Planner::openLists(const ImportedLists& opened, const QString& seasonName) {
+bool Planner::openLists(const ImportedLists& opened, const QString& seasonName) {
   bool anyEntry = false;
   for (int c = 0; c < kCategoryCount; ++c) anyEntry = anyEntry || book_.list(c).count() > 0;
-  if (anyEntry) {
-    keepWithReport(seasonName, &opened);
-    return;
-  }
+  if (anyEntry) return keepWithReport(seasonName, &opened);
   // Nothing to keep: empty lists have no statuses either.
   following_ = false;
   replaceLists(opened);
   following_ = true;
   emit changed();
-  book_.store();
+  return book_.store();
 }
 
 QString Planner::seasonNameBeforeOpening(const QString& fileName) const {
@@ -355,7 +352,7 @@ QString Planner::seasonNameBeforeOpening(const QString& fileName) const {
   return name;
 }
 
-void Planner::keepWithReport(const QString& name, const ImportedLists* opened) {
+bool Planner::keepWithReport(const QString& name, const ImportedLists* opened) {
   if (const QString refusal = seasonNameRefusal(name); !refusal.isEmpty()) fail(refusal);
   if (keeping_) fail(QStringLiteral("A season is being kept already."));
   keeping_ = true;
@@ -384,5 +381,5 @@ void Planner::keepWithReport(const QString& name, const ImportedLists* opened) {
   // The new lists are stored at once, so that the stored lists and the planner file agree
   // even if the program never closes as it should; a store that fails is said so and tried again
   // at the close.
-  book_.store();
+  return book_.store();
 }

@@ -83,8 +83,9 @@ class Planner final : public QObject {
   // Replaces the four lists with lists read from a file, with the statuses it gave. The lists as
   // they were, when they hold any entry, are first kept whole as the season `seasonName`, with a
   // report workbook made as startNewSeason() makes it; throws Failure, with nothing changed, when
-  // that fails. The new lists are stored at once.
-  void openLists(const ImportedLists& opened, const QString& seasonName);
+  // that fails. The new lists are stored at once; returns false when that store failed (it is
+  // said, and tried again when the windows close).
+  bool openLists(const ImportedLists& opened, const QString& seasonName);
   // A free name for the season kept before a file is opened: "Before opening gifts.xls", numbered
   // when taken.
   QString seasonNameBeforeOpening(const QString& fileName) const;
@@ -102,7 +103,7 @@ class Planner final : public QObject {
   // Keeps the season (see keepSeason()); what follows is the new season's lists, or the lists
   // opened from a file when given.
   void keep(const QString& name, const QString& workbook, const ImportedLists* opened);
-  void keepWithReport(const QString& name, const ImportedLists* opened);
+  bool keepWithReport(const QString& name, const ImportedLists* opened);
   void replaceLists(const ImportedLists& opened);
   void forgetEntries(int category, const QStringList& names);
 

@@ -51,6 +51,15 @@ QString QtPrompts::saveFileName(const QString& title, const QString& filter,
   return files.isEmpty() ? QString() : files.first();
 }
 
+QString QtPrompts::openFileName(const QString& title, const QString& filter) {
+  QFileDialog dialog(QApplication::activeWindow(), title, QString(), qtFileFilter(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  const QStringList files = dialog.selectedFiles();
+  return files.isEmpty() ? QString() : files.first();
+}
+
 bool QtPrompts::choosePrinter(QPrinter& printer) {
   QPrintDialog dialog(&printer, QApplication::activeWindow());
   return dialog.exec() == QDialog::Accepted;

@@ -7,6 +7,7 @@
 class QtPrompts final : public Prompts {
  public:
   int message(const QString& text, int style, const QString& title) override;
+  QString openFileName(const QString& title, const QString& filter) override;
   QString saveFileName(const QString& title, const QString& filter,
                        const QString& initialName) override;
   bool choosePrinter(QPrinter& printer) override;

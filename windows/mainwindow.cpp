@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
@@ -177,6 +178,8 @@ void MainWindow::buildControls() {
   connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
   connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
 
+  auto* openKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+  connect(openKey, &QShortcut::activated, this, [this] { openListsFromFile(); });
   auto* plannerKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
   connect(plannerKey, &QShortcut::activated, this, [this] {
     if (host_) host_->openPlanner();
@@ -358,6 +361,10 @@ std::unique_ptr<QMenu> MainWindow::listMenu(int row) {
   menu->addSeparator();
   QAction* csv = menu->addAction(QStringLiteral("Export Lists as CSV\u2026"));
   connect(csv, &QAction::triggered, this, [this] { exportListsCsv(); });
+  QAction* open = menu->addAction(QStringLiteral("Open Lists From File\u2026"));
+  open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  open->setEnabled(planner_ != nullptr);
+  connect(open, &QAction::triggered, this, [this] { openListsFromFile(); });
   return menu;
 }
 
@@ -381,6 +388,54 @@ void MainWindow::exportListsCsv() {
     });
   });
   if (written) trap(108, [&] { MsgBox(QStringLiteral("Done.")); });
+}
+
+void MainWindow::openListsFromFile() {
+  if (!planner_) return;
+  Trap trap{QStringLiteral("Form1"), QStringLiteral("mnuOpenLists_Click")};
+  QString path;
+  trap(100, [&] {
+    path = prompts().openFileName(
+        QStringLiteral("Open Lists From File"),
+        QStringLiteral("Gift Lists (*.xls *.xlsx *.csv)|*.xls;*.xlsx;*.csv|All Files (*)|*|"));
+  });
+  if (path.isEmpty()) return;
+  const QString name = QFileInfo(path).fileName();
+  // A file that is no report or CSV of the lists is the person's to know about, not a fault of
+  // the program: it is said plainly, and nothing changes.
+  ImportedLists lists;
+  try {
+    lists = readListsFile(path);
+  } catch (const Failure& failure) {
+    MsgBox(QString::fromUtf8(failure.what()), msg::Exclamation);
+    return;
+  }
+  if (lists.count() == 0) {
+    MsgBox(QStringLiteral("\"%1\" holds no entry that can be taken; the lists stay as they are.%2")
+               .arg(name, leftOutText(lists)),
+           msg::Exclamation);
+    return;
+  }
+  bool anyEntry = false;
+  for (int c = 0; c < kCategoryCount; ++c) anyEntry = anyEntry || book_.list(c).count() > 0;
+  const QString season = planner_->seasonNameBeforeOpening(name);
+  const QString question =
+      QStringLiteral("Replace the four lists with the %1 %2 of \"%3\"?")
+          .arg(lists.count())
+          .arg(lists.count() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"), name) +
+      (anyEntry ? QStringLiteral("\n\nThe lists as they are now are kept first in the planner, as "
+                                 "the season \"%1\".")
+                      .arg(season)
+                : QString()) +
+      leftOutText(lists);
+  if (MsgBox(question, msg::YesNo + msg::DefaultButton2) != msg::Yes) return;
+  try {
+    planner_->openLists(lists, season);
+  } catch (const Failure& failure) {
+    MsgBox(QStringLiteral("The lists of \"%1\" were not opened. %2")
+               .arg(name, QString::fromUtf8(failure.what())),
+           msg::Exclamation);
+  }
 }
 
 void MainWindow::showListMenu(QTreeView* view, const QPoint& at) {

@@ -46,12 +46,16 @@ class MainWindow : public QWidget {
 
   // The context menu of the current list for its 0-based row (-1: no entry): "Mark as To Buy",
   // "Mark as Bought", "Mark as Wrapped", "Mark as Given" (the entry's status checked) and
-  // "Planner…", then "Export Lists as CSV…". The caller shows it; its actions act on that row.
+  // "Planner…", then "Export Lists as CSV…" and "Open Lists From File…". The caller shows it; its
+  // actions act on that row.
   std::unique_ptr<QMenu> listMenu(int row);
   // Marks the entry at a 0-based row of the current list.
   void markEntry(int row, GiftStatus status);
   // "Export Lists as CSV…": the four lists, with their statuses, as a CSV file.
   void exportListsCsv();
+  // "Open Lists From File…" (Ctrl+O): the four lists replaced by those of a report workbook or a
+  // CSV file, after the person agreed; the lists as they were are kept in the planner first.
+  void openListsFromFile();
 
   // The start-up (steps 1..15). Returns false when the program must end without showing the
   // window (no spreadsheet host).

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app/commandline.h"
+#include "app/instance.h"
 #include "base/settings.h"
 #include "giftlist/storedlist.h"
 #include "spreadsheet/biff/workbookio.h"
@@ -37,6 +38,7 @@ class TestCommandLine : public QObject {
   void summary();
   void whichArgumentsNeedNoWindow_data();
   void whichArgumentsNeedNoWindow();
+  void importReplacesTheLists();
 
  private:
   Run tinselwick(const QStringList& args, const QString& config = QString());
@@ -279,6 +281,45 @@ void TestCommandLine::whichArgumentsNeedNoWindow() {
   std::vector<char*> argv;
   for (QByteArray& b : bytes) argv.push_back(b.data());
   QCOMPARE(runsWithoutWindows(int(argv.size()), argv.data()), withoutWindows);
+}
+
+// Last: it replaces the stored lists the other cases make their reports of.
+void TestCommandLine::importReplacesTheLists() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath("import-data")));
+  const QString file = dir_.filePath("out/lists.csv");
+  QFile csv(file);
+  QVERIFY(csv.open(QIODevice::WriteOnly));
+  csv.write(
+      "\xEF\xBB\xBFList,Name,Likes,Present,Cost,Email,Status\r\n"
+      "Friends,Sam,games,Carcassonne,$35,,Wrapped\r\nFriends,Sam,,,,,\r\n"
+      "Relatives,Aunt,,Tea,,,\r\n");
+  csv.close();
+  // Not while a window program holds the same lists.
+  {
+    SingleInstance window(settingsFilePath(kSettingsApplication));
+    QCOMPARE(window.start([] {}), SingleInstance::Start::First);
+    const Run refused = tinselwick({"--import", file});
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains("is running"), refused.err.constData());
+  }
+  QVERIFY(tinselwick({"--csv", "-"}).out.contains("Family,Mom"));
+  const Run run = tinselwick({"--import", file});
+  QCOMPARE(run.status, 0);
+  QVERIFY2(run.out.contains("Imported 2 entries of \"lists.csv\". The lists as they were are kept "
+                            "as the planner's season \"Before opening lists.csv\"."),
+           run.out.constData());
+  QVERIFY2(run.err.contains("1 entry is left out:\nLine 3 (Friends), \"Sam\""),
+           run.err.constData());
+  const QByteArray now = tinselwick({"--csv", "-"}).out;
+  QVERIFY2(now.contains("Friends,Sam,games,Carcassonne,$35,,Wrapped\r\n") && !now.contains("Mom"),
+           now.constData());
+  // A file that is no list: status 1, the lists as they were.
+  const Run bad = tinselwick({"--import", dir_.filePath("missing.xls")});
+  QCOMPARE(bad.status, 1);
+  QVERIFY2(bad.err.contains("cannot be read"), bad.err.constData());
+  QCOMPARE(tinselwick({"--csv", "-"}).out, now);
+  qputenv("XDG_DATA_HOME", env.value("XDG_DATA_HOME").toLocal8Bit());
 }
 
 QTEST_MAIN(TestCommandLine)

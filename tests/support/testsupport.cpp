@@ -30,6 +30,15 @@ QString FakePrompts::saveFileName(const QString& title, const QString& filter,
   return p;
 }
 
+QString FakePrompts::openFileName(const QString& title, const QString& filter) {
+  openDialogTitles << title;
+  openDialogFilters << filter;
+  if (openPaths.empty()) return QString();
+  QString p = openPaths.front();
+  openPaths.pop_front();
+  return p;
+}
+
 QStringList FakePrompts::texts() const {
   QStringList out;
   for (const auto& m : messages) out << m.text;

@@ -28,6 +28,8 @@ class FakePrompts final : public Prompts {
   int message(const QString& text, int style, const QString& title) override;
   QString saveFileName(const QString& title, const QString& filter,
                        const QString& initialName) override;
+  // Answers from `openPaths` in turn; none left cancels.
+  QString openFileName(const QString& title, const QString& filter) override;
   // Answers from `printTo`: a PDF file the printer then writes to; none (empty) cancels.
   bool choosePrinter(QPrinter& printer) override;
 
@@ -37,6 +39,9 @@ class FakePrompts final : public Prompts {
   QStringList saveDialogTitles;
   QStringList saveDialogFilters;
   QStringList saveDialogInitialNames;
+  std::deque<QString> openPaths;  // paths the open dialog returns ("" = cancelled)
+  QStringList openDialogTitles;
+  QStringList openDialogFilters;
   QString printTo;
   int printDialogs = 0;
 

@@ -50,6 +50,7 @@ class PlanWindowTest : public QObject {
   void budgetsAndEntries();
   void newSeasonAndItsWorkbook();
   void keptAcrossARestart();
+  void openListsFromAFile();
 
  private:
   std::unique_ptr<QTemporaryDir> config_;
@@ -63,7 +64,8 @@ void PlanWindowTest::markFromTheListsMenu() {
   auto menu = program->listMenu(1);
   QCOMPARE(actionTexts(*menu),
            (QStringList{"Mark as To Buy", "Mark as Bought", "Mark as Wrapped", "Mark as Given", "",
-                        "Planner\u2026", "", "Export Lists as CSV\u2026"}));
+                        "Planner\u2026", "", "Export Lists as CSV\u2026",
+                        "Open Lists From File\u2026"}));
   QCOMPARE(actionTexts(*menu, true), QStringList{"Mark as To Buy"});
   action(*menu, "Mark as Wrapped")->trigger();
   QCOMPARE(program.app().planner().status(0, "Dad"), GiftStatus::Wrapped);
@@ -93,6 +95,60 @@ void PlanWindowTest::markFromTheListsMenu() {
   QVERIFY2(csv && csv->contains("\r\nFamily,Dad,,Mach 3 Razors,$30,,Wrapped\r\n"), qPrintable(why));
   QCOMPARE(prompts_->texts().last(), QStringLiteral("Done."));
   QVERIFY(prompts_->errors().isEmpty());
+}
+
+// Ctrl+O: the file, the question naming it and its entries with those left out, the lists as
+// they were kept first; No, a cancelled dialog and a bad file change nothing.
+void PlanWindowTest::openListsFromAFile() {
+  TestProgram program = TestProgram::started();
+  QVERIFY(program);
+  program->PushButton6_Click();
+  const std::vector<GiftEntry> samples = program.app().book().list(0).entries();
+  QTemporaryDir dir;
+  QFile csv(dir.filePath("lists.csv"));
+  const QByteArray lists =
+      "List,Name,Likes,Present,Cost,Email,Status\r\nFriends,Sam,,Carcassonne,$35,,Bought\r\n"
+      "Friends,Sam,,,,,\r\n";
+  QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(lists) == lists.size());
+  csv.close();
+  QFile bad(dir.filePath("bad.xlsx"));
+  QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("PK\x03\x04 damaged") > 0);
+  bad.close();
+  program->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(program.get()));
+  auto open = [&](const QString& path, int answer) {
+    prompts_->clear();
+    prompts_->openPaths.push_back(path);
+    prompts_->answers.push_back(answer);
+    QTest::keyClick(program.get(), Qt::Key_O, Qt::ControlModifier);
+  };
+  open(csv.fileName(), msg::No);
+  QCOMPARE(prompts_->openDialogTitles.last(), QStringLiteral("Open Lists From File"));
+  QCOMPARE(prompts_->messages.size(), 1);
+  QCOMPARE(prompts_->messages[0].style, msg::YesNo + msg::DefaultButton2);
+  QCOMPARE(prompts_->messages[0].text,
+           QStringLiteral("Replace the four lists with the 1 entry of \"lists.csv\"?\n\nThe lists "
+                          "as they are now are kept first in the planner, as the season \"Before "
+                          "opening lists.csv\".\n\n1 entry is left out:\nLine 3 (Friends), "
+                          "\"Sam\": the list has an entry of that name already."));
+  QCOMPARE(program.app().book().list(0).entries(), samples);
+  open(QString(), msg::Yes);  // cancelled
+  QVERIFY(prompts_->messages.isEmpty());
+  open(bad.fileName(), msg::Yes);
+  QCOMPARE(prompts_->messages.size(), 1);
+  QCOMPARE(prompts_->messages[0].style, msg::Exclamation);
+  QVERIFY2(prompts_->messages[0].text.startsWith("\"bad.xlsx\" cannot be opened."),
+           qPrintable(prompts_->messages[0].text));
+  open(csv.fileName(), msg::Yes);
+  QVERIFY(prompts_->errors().isEmpty());
+  Planner& planner = program.app().planner();
+  QCOMPARE(program.app().book().list(0).count(), 0);
+  QCOMPARE(program.app().book().list(2).at(1).present, QStringLiteral("Carcassonne"));
+  QCOMPARE(planner.status(2, "Sam"), GiftStatus::Bought);
+  QCOMPARE(planner.data().seasons.size(), size_t(1));
+  QCOMPARE(planner.data().seasons[0].lists[0].size(), samples.size());
+  QString why;
+  QCOMPARE(readFile(csv.fileName(), -1, why), std::optional<QByteArray>(lists));  // never changed
 }
 
 // Tab goes through the planner in reading order, and everything that takes the focus has a name.
