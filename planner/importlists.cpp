@@ -164,6 +164,7 @@ ImportedLists listsOfCsv(const QByteArray& bytes) {
         QStringLiteral("It is no CSV of the gift lists: its first line has no \"List\" and "
                        "\"Name\" headings."));
   ImportedLists lists;
+  lists.hasStatuses = statusColumn >= 0;
   Taker taker(lists);
   for (size_t r = 1; r < records.size(); ++r) {
     const CsvRecord& record = records[r];

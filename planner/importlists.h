@@ -17,6 +17,8 @@ struct ImportedLists {
   std::array<std::vector<GiftEntry>, kCategoryCount> lists;
   // The statuses a CSV file gave, other than "To buy".
   std::array<QHash<QString, GiftStatus>, kCategoryCount> statuses;
+  // Whether the file gives statuses at all (a CSV with a Status column; a workbook has none).
+  bool hasStatuses = false;
   // The entries left out: "Family, row 7, "Ann": the list has an entry of that name already."
   QStringList leftOut;
   int count() const;

@@ -332,7 +332,19 @@ void Planner::startNewSeason(const QString& name) {
   keepWithReport(name, nullptr);
 }
 
-bool Planner::openLists(const ImportedLists& opened, const QString& seasonName) {
+bool Planner::openLists(const ImportedLists& file, const QString& seasonName) {
+  // A file without statuses (a report, perhaps the person's own, edited in a spreadsheet program)
+  // leaves a gift its status where the list and the entry's name and present are the same.
+  ImportedLists opened = file;
+  if (!file.hasStatuses)
+    for (int c = 0; c < kCategoryCount; ++c)
+      for (const GiftEntry& entry : opened.lists[size_t(c)]) {
+        const std::optional<int> now = book_.list(c).findByName(entry.name);
+        const GiftStatus s = status(c, entry.name);
+        if (now && s != GiftStatus::ToBuy && !entry.present.trimmed().isEmpty() &&
+            book_.list(c).at(*now).present.trimmed() == entry.present.trimmed())
+          opened.statuses[size_t(c)].insert(entry.name, s);
+      }
   bool anyEntry = false;
   for (int c = 0; c < kCategoryCount; ++c) anyEntry = anyEntry || book_.list(c).count() > 0;
   if (anyEntry) return keepWithReport(seasonName, &opened);

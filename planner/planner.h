@@ -80,12 +80,13 @@ class Planner final : public QObject {
   // "Start Creating Template" (whose failures are shown as it runs); throws Failure, with nothing
   // changed, when the run or the keeping fails.
   void startNewSeason(const QString& name);
-  // Replaces the four lists with lists read from a file, with the statuses it gave. The lists as
-  // they were, when they hold any entry, are first kept whole as the season `seasonName`, with a
+  // Replaces the four lists with lists read from a file, with the statuses it gave; from a file
+  // without statuses, a gift whose list, name and present are the same keeps its status. The lists
+  // as they were, when they hold any entry, are first kept whole as the season `seasonName`, with a
   // report workbook made as startNewSeason() makes it; throws Failure, with nothing changed, when
   // that fails. The new lists are stored at once; returns false when that store failed (it is
   // said, and tried again when the windows close).
-  bool openLists(const ImportedLists& opened, const QString& seasonName);
+  bool openLists(const ImportedLists& file, const QString& seasonName);
   // A free name for the season kept before a file is opened: "Before opening gifts.xls", numbered
   // when taken.
   QString seasonNameBeforeOpening(const QString& fileName) const;

@@ -214,6 +214,7 @@ void ImportListsTest::openingKeepsTheListsAsTheyWere() {
   opened.lists[0] = {{"Mom", "", "Scarf", "$20", ""}};
   opened.lists[1] = {{"Aunt", "", "Tea", "", ""}};
   opened.statuses[1].insert("Aunt", GiftStatus::Bought);
+  opened.hasStatuses = true;
   const QString name = planner_->seasonNameBeforeOpening("last.xls");
   QCOMPARE(name, QStringLiteral("Before opening last.xls"));
   planner_->openLists(opened, name);
@@ -239,10 +240,20 @@ void ImportListsTest::openingKeepsTheListsAsTheyWere() {
     stored.restore(trap, 126, GiftBook::Restore::ForReportOnly);
   }
   QCOMPARE(stored.list(1).entries(), opened.lists[1]);
+  // A report has no statuses: a gift with the same name and present keeps its own.
+  planner_->setStatus(1, "Aunt", GiftStatus::Wrapped);
+  book_->list(0).add({"Dad", "", "Razors", "", ""});
+  ImportedLists report;
+  report.lists[1] = {{"Aunt", "", "Tea", "$5", ""}, {"Dad", "", "", "", ""}};
+  report.lists[0] = {{"Dad", "", "Socks", "", ""}};
+  planner_->setStatus(0, "Dad", GiftStatus::Bought);
+  planner_->openLists(report, planner_->seasonNameBeforeOpening("report.xls"));
+  QCOMPARE(planner_->status(1, "Aunt"), GiftStatus::Wrapped);
+  QCOMPARE(planner_->status(0, "Dad"), GiftStatus::ToBuy);  // another present
   // Empty lists have nothing to keep.
   for (int c = 0; c < kCategoryCount; ++c) book_->list(c).clear();
   planner_->openLists(opened, planner_->seasonNameBeforeOpening("x.csv"));
-  QCOMPARE(planner_->data().seasons.size(), size_t(1));
+  QCOMPARE(planner_->data().seasons.size(), size_t(2));
   QCOMPARE(book_->list(1).count(), 1);
 }
 
