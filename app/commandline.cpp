@@ -265,7 +265,7 @@ int importLists(const CommandLine& command) {
   const QString name = QFileInfo(command.file).fileName();
   try {
     const ImportedLists lists = readListsFile(command.file);
-    if (const QString leftOut = leftOutText(lists, int(lists.leftOut.size())); !leftOut.isEmpty())
+    if (const QString leftOut = leftOutText(lists, kLeftOutNamed); !leftOut.isEmpty())
       std::fprintf(stderr, "tinselwick: %s\n", qPrintable(leftOut.mid(2)));
     if (lists.count() == 0)
       fail(QStringLiteral("\"%1\" holds no entry that can be taken; the lists stay as they are.")

@@ -1,7 +1,9 @@
 // The report as a PDF document and as an Excel workbook (.xlsx), with 88 entries (22 in every
 // list): made in the process from the report workbook; by `tinselwick --pdf` as a whole process
 // from the stored lists; and, to compare with, by LibreOffice converting the same workbook
-// (`tinselwick --xls`) headless. The whole-process figures are wall-clock times.
+// (`tinselwick --xls`) headless to PDF, .xlsx and CSV. Beside them the exchange of the lists:
+// the CSV export, and the lists read back from the report workbook (.xls and .xlsx). The
+// whole-process figures are wall-clock times.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -20,6 +22,9 @@
 #include "base/services.h"
 #include "base/settings.h"
 #include "giftlist/storedlist.h"
+#include "planner/importlists.h"
+#include "planner/listscsv.h"
+#include "planner/planner.h"
 #include "report/printing.h"
 #include "windows/mainwindow.h"
 #include "windows/previewwindow.h"
@@ -163,9 +168,51 @@ void BM_CommandLinePdf(benchmark::State& state) {
 }
 BENCHMARK(BM_CommandLinePdf)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
-// LibreOffice converting the report workbook: arg 0 to a PDF, arg 1 to an Excel workbook.
+// The four lists, with their statuses, as CSV.
+void BM_ListsCsv(benchmark::State& state) {
+  QTemporaryDir dir(scratch());
+  GiftBook book;
+  for (int c = 0; c < 4; ++c)
+    for (int i = 1; i <= 22; ++i) book.list(c).add(entry(c, i));
+  Planner planner(book, dir.path());
+  planner.setStatus(0, entry(0, 1).name, GiftStatus::Bought);
+  qsizetype bytes = 0;
+  for (auto _ : state) bytes = listsAsCsv(book, &planner).size();
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_ListsCsv)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+// The lists read back from the report workbook: arg 0 the .xls, arg 1 the same as .xlsx; from
+// the file's name to the 88 entries checked against the entry rules.
+void BM_ReadBack(benchmark::State& state) {
+  QTemporaryDir dir(scratch());
+  QString workbook = dir.filePath(QStringLiteral("report.xls"));
+  if (!makeReportWorkbook(state, workbook)) return;
+  if (state.range(0) == 1) {
+    const QString xlsx = dir.filePath(QStringLiteral("report.xlsx"));
+    report::exportReportXlsx(workbook, xlsx);
+    workbook = xlsx;
+  }
+  int entries = 0;
+  for (auto _ : state) {
+    try {
+      entries = readListsFile(workbook).count();
+    } catch (const Failure& failure) {
+      state.SkipWithError(failure.what());
+      return;
+    }
+  }
+  if (entries != 88) state.SkipWithError("the lists did not come back whole");
+  state.counters["entries"] = entries;
+}
+BENCHMARK(BM_ReadBack)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// LibreOffice converting the report workbook: arg 0 to a PDF, arg 1 to an Excel workbook, arg 2
+// to CSV.
 void BM_LibreOffice(benchmark::State& state) {
-  const QString format = state.range(0) == 0 ? QStringLiteral("pdf") : QStringLiteral("xlsx");
+  const QString format = state.range(0) == 0   ? QStringLiteral("pdf")
+                         : state.range(0) == 1 ? QStringLiteral("xlsx")
+                                               : QStringLiteral("csv");
   const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
   if (soffice.isEmpty()) {
     state.SkipWithError("soffice is not installed");
@@ -207,6 +254,7 @@ void BM_LibreOffice(benchmark::State& state) {
 BENCHMARK(BM_LibreOffice)
     ->Arg(0)
     ->Arg(1)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);

@@ -22,11 +22,12 @@ int ImportedLists::count() const {
 
 QString leftOutText(const ImportedLists& lists, int most) {
   if (lists.leftOut.isEmpty()) return {};
-  const qsizetype n = lists.leftOut.size();
+  const qsizetype n = lists.leftOut.size() + lists.leftOutUnnamed;
   QString text = n == 1 ? QStringLiteral("\n\n1 entry is left out:")
                         : QStringLiteral("\n\n%1 entries are left out:").arg(n);
-  for (qsizetype i = 0; i < n && i < most; ++i) text += u'\n' + lists.leftOut[i];
-  if (n > most) text += QStringLiteral("\n\u2026 and %1 more.").arg(n - most);
+  const qsizetype shown = std::min<qsizetype>(lists.leftOut.size(), most);
+  for (qsizetype i = 0; i < shown; ++i) text += u'\n' + lists.leftOut[i];
+  if (n > shown) text += QStringLiteral("\n\u2026 and %1 more.").arg(n - shown);
   return text;
 }
 
@@ -61,7 +62,10 @@ class Taker {
     return false;
   }
   void leaveOut(const QString& where, const QString& why) {
-    lists_.leftOut << QStringLiteral("%1: %2").arg(where, why);
+    if (lists_.leftOut.size() < kLeftOutNamed)
+      lists_.leftOut << QStringLiteral("%1: %2").arg(where, why);
+    else
+      ++lists_.leftOutUnnamed;
   }
 
  private:

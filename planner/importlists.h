@@ -20,7 +20,9 @@ struct ImportedLists {
   // Whether the file gives statuses at all (a CSV with a Status column; a workbook has none).
   bool hasStatuses = false;
   // The entries left out: "Family, row 7, "Ann": the list has an entry of that name already."
+  // The first kLeftOutNamed of them; the rest are counted only.
   QStringList leftOut;
+  int leftOutUnnamed = 0;
   int count() const;
 };
 
@@ -28,8 +30,9 @@ struct ImportedLists {
 // line each, the first `most` of them; empty when none is.
 QString leftOutText(const ImportedLists& lists, int most = 12);
 
-// The most bytes a file read back may have.
-inline constexpr qint64 kImportFileLimit = 16 * 1024 * 1024;
+// The most bytes a file read back may have, and the most entries left out that are named.
+inline constexpr qint64 kImportFileLimit = 8 * 1024 * 1024;
+inline constexpr int kLeftOutNamed = 1000;
 
 // Reads the lists of a file's bytes, whatever its name says: a compound file is read as an
 // Excel 97-2003 workbook, a zip archive as an .xlsx workbook, anything else as CSV. A cost that

@@ -185,6 +185,8 @@ void ImportListsTest::entryRulesLeaveOut() {
                         "Line 29: there is no list \"Cousins\".",
                         "Line 30 (Friends): there is no status \"Lost\".",
                         "Line 31: it has 2 fields, the heading line 7."}));
+  QVERIFY(leftOutText(lists, 2).startsWith("\n\n7 entries are left out:\nLine 24"));
+  QVERIFY(leftOutText(lists, 2).endsWith("already.\n\u2026 and 5 more."));
 }
 
 void ImportListsTest::badFilesAreRefused() {
