@@ -7,6 +7,7 @@
 #include <QXmlStreamReader>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "spreadsheet/biff/numberformats.h"
 #include "spreadsheet/formula/formula.h"
@@ -59,33 +60,29 @@ class Archive {
       damaged(QStringLiteral("it unpacks to more than %1 MiB").arg(kXlsxUnpackedLimit >> 20));
     zip_file_t* file = zip_fopen_index(archive_, zip_uint64_t(index), 0);
     if (!file) damaged(QStringLiteral("the part %1 cannot be read (%2)").arg(name, reason()));
-    QByteArray data(qsizetype(stat.size) + 1, Qt::Uninitialized);
-    qsizetype got = 0;
+    // The part grows as its bytes come, so that a size the archive only states takes no memory;
+    // a part that holds more than it states is refused.
+    QByteArray data;
+    std::vector<char> chunk(64 * 1024);
     for (;;) {
-      // One byte more than the size the archive states: a part that holds more is refused.
-      const zip_int64_t n = zip_fread(file, data.data() + got, zip_uint64_t(data.size() - got));
+      const zip_int64_t n = zip_fread(file, chunk.data(), chunk.size());
       if (n < 0) {
         const QString why = QString::fromUtf8(zip_error_strerror(zip_file_get_error(file)));
         zip_fclose(file);
         damaged(QStringLiteral("the part %1 is damaged (%2)").arg(name, why));
       }
       if (n == 0) break;
-      got += qsizetype(n);
-      if (got > qsizetype(stat.size)) {
+      if (zip_uint64_t(data.size()) + zip_uint64_t(n) > stat.size) {
         zip_fclose(file);
         damaged(QStringLiteral("the part %1 is larger than the archive says").arg(name));
       }
+      data.append(chunk.data(), qsizetype(n));
     }
-    if (zip_fclose(file) != 0 || got != qsizetype(stat.size))
+    const qsizetype got = data.size();
+    if (zip_fclose(file) != 0 || zip_uint64_t(got) != stat.size)
       damaged(QStringLiteral("the part %1 is damaged").arg(name));
-    data.truncate(got);
     unpacked_ += got;
     return data;
-  }
-  QByteArray required(const QString& name) {
-    std::optional<QByteArray> data = part(name);
-    if (!data) damaged(QStringLiteral("the part %1 is missing").arg(name));
-    return *data;
   }
 
  private:
@@ -93,6 +90,12 @@ class Archive {
   zip_t* archive_ = nullptr;
   qint64 unpacked_ = 0;
 };
+
+QByteArray required(const XlsxParts& parts, const QString& name) {
+  std::optional<QByteArray> data = parts(name);
+  if (!data) damaged(QStringLiteral("the part %1 is missing").arg(name));
+  return *data;
+}
 
 // An XML part, read strictly: a document type declaration (and so any entity of one) or a
 // malformed document refuses the file.
@@ -187,10 +190,10 @@ QString resolveTarget(const QString& sourcePart, const QString& target) {
   return path.mid(1);
 }
 
-QHash<QString, Relationship> readRelationships(Archive& archive, const QString& sourcePart) {
+QHash<QString, Relationship> readRelationships(const XlsxParts& parts, const QString& sourcePart) {
   QHash<QString, Relationship> rels;
   const QString name = relationshipsOf(sourcePart);
-  const std::optional<QByteArray> bytes = archive.part(name);
+  const std::optional<QByteArray> bytes = parts(name);
   if (!bytes) return rels;
   QXmlStreamReader xml(*bytes);
   while (!xml.atEnd()) {
@@ -236,9 +239,9 @@ CellRef cellReference(QStringView ref) {
   return {*row - 1, col - 1};
 }
 
-std::vector<QString> readSharedStrings(Archive& archive, const QString& name) {
+std::vector<QString> readSharedStrings(const XlsxParts& parts, const QString& name) {
   std::vector<QString> strings;
-  const std::optional<QByteArray> bytes = archive.part(name);
+  const std::optional<QByteArray> bytes = parts(name);
   if (!bytes) return strings;
   Xml xml(*bytes, name);
   while (xml.nextElement())
@@ -251,9 +254,9 @@ std::vector<QString> readSharedStrings(Archive& archive, const QString& name) {
 }
 
 // The number format of each cell format (cellXfs) of the styles part.
-std::vector<QString> readNumberFormats(Archive& archive, const QString& name) {
+std::vector<QString> readNumberFormats(const XlsxParts& parts, const QString& name) {
   std::vector<QString> formats;
-  const std::optional<QByteArray> bytes = archive.part(name);
+  const std::optional<QByteArray> bytes = parts(name);
   if (!bytes) return formats;
   QHash<int, QString> custom;
   std::vector<int> ids;
@@ -320,9 +323,9 @@ Value cellValue(QStringView type, const QString& v, const std::optional<QString>
   return number;
 }
 
-void readWorksheet(Archive& archive, const QString& name, const std::vector<QString>& strings,
+void readWorksheet(const XlsxParts& parts, const QString& name, const std::vector<QString>& strings,
                    const std::vector<QString>& numberFormats, Workbook& book) {
-  const QByteArray bytes = archive.required(name);
+  const QByteArray bytes = required(parts, name);
   Worksheet& sheet = book.sheet(0);
   std::vector<std::optional<uint32_t>> formatIndex(numberFormats.size());
   // A shared formula's text in R1C1 notation, which reads the same from every cell it covers.
@@ -439,13 +442,17 @@ void readWorksheet(Archive& archive, const QString& name, const std::vector<QStr
 }  // namespace
 
 Workbook readXlsxBytes(const QByteArray& bytes) {
-  Archive archive(bytes);
+  Archive zip(bytes);
+  return readXlsxParts([&zip](const QString& name) { return zip.part(name); });
+}
+
+Workbook readXlsxParts(const XlsxParts& parts) {
   // The package's main part, the workbook, and its first sheet.
   QString workbookPart;
-  for (const Relationship& rel : readRelationships(archive, QString()))
+  for (const Relationship& rel : readRelationships(parts, QString()))
     if (rel.type.endsWith(QStringLiteral("/officeDocument"))) workbookPart = rel.target;
   if (workbookPart.isEmpty()) damaged(QStringLiteral("it names no workbook"));
-  const QByteArray workbookXml = archive.required(workbookPart);
+  const QByteArray workbookXml = required(parts, workbookPart);
   QString sheetName;
   QString sheetId;
   {
@@ -459,7 +466,7 @@ Workbook readXlsxBytes(const QByteArray& bytes) {
     xml.check();
   }
   if (sheetId.isEmpty()) damaged(QStringLiteral("the workbook has no worksheet"));
-  const QHash<QString, Relationship> rels = readRelationships(archive, workbookPart);
+  const QHash<QString, Relationship> rels = readRelationships(parts, workbookPart);
   if (!rels.contains(sheetId)) damaged(QStringLiteral("the first worksheet is not there"));
   QString strings, styles;
   for (const Relationship& rel : rels) {
@@ -475,10 +482,10 @@ Workbook readXlsxBytes(const QByteArray& bytes) {
     // A name an .xls sheet cannot have: the sheet keeps the default one.
   }
   const std::vector<QString> texts =
-      strings.isEmpty() ? std::vector<QString>{} : readSharedStrings(archive, strings);
+      strings.isEmpty() ? std::vector<QString>{} : readSharedStrings(parts, strings);
   const std::vector<QString> formats =
-      styles.isEmpty() ? std::vector<QString>{} : readNumberFormats(archive, styles);
-  readWorksheet(archive, rels.value(sheetId).target, texts, formats, book);
+      styles.isEmpty() ? std::vector<QString>{} : readNumberFormats(parts, styles);
+  readWorksheet(parts, rels.value(sheetId).target, texts, formats, book);
   return book;
 }
 

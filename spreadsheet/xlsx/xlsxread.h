@@ -2,6 +2,9 @@
 // Reading an Excel workbook (.xlsx): the first worksheet's cells, through libzip and Qt's XML
 // stream reader. Bounded and strict: a damaged or oversized file is refused, never half-read.
 #include <QByteArray>
+#include <QString>
+#include <functional>
+#include <optional>
 
 #include "spreadsheet/model/workbook.h"
 
@@ -18,5 +21,11 @@ inline constexpr int kXlsxCellLimit = 500'000;
 // are left out. Throws FormatError when the bytes are not such a workbook, are damaged, or
 // unpack to more than the limits.
 Workbook readXlsxBytes(const QByteArray& bytes);
+
+// The parts of a package by name ("xl/workbook.xml"); nothing for a part that is not there.
+using XlsxParts = std::function<std::optional<QByteArray>(const QString&)>;
+// The reader behind readXlsxBytes() over parts given by name, past the zip archive (the fuzz
+// target of the parts' XML).
+Workbook readXlsxParts(const XlsxParts& parts);
 
 }  // namespace sheet
