@@ -243,11 +243,8 @@ int importLists(const CommandLine& command) {
   SetApplicationTitle();
   // The window program stores its lists when it closes, over what would be replaced here.
   SingleInstance instance(settingsFilePath(kSettingsApplication));
-  if (!instance.holdWithoutWindow()) {
-    std::fputs(
-        "tinselwick: Tinselwick is running with these gift lists; close its window and "
-        "import again.\n",
-        stderr);
+  if (const QString why = instance.holdWithoutWindow(); !why.isEmpty()) {
+    std::fprintf(stderr, "tinselwick: %s\n", qPrintable(why));
     return kExitFailure;
   }
   GiftBook book;
@@ -273,8 +270,14 @@ int importLists(const CommandLine& command) {
     bool anyEntry = false;
     for (int c = 0; c < kCategoryCount; ++c) anyEntry = anyEntry || book.list(c).count() > 0;
     const QString season = planner.seasonNameBeforeOpening(name);
-    if (!planner.openLists(lists, season) || console.failures() > 0)
-      fail(QStringLiteral("The lists of \"%1\" could not be stored.").arg(name));
+    // Without windows nothing is stored later: what could not be stored now is a failure. The
+    // planner's statuses are stored only after the lists, so the stored ones still belong
+    // together.
+    if (const QString unstored = planner.openLists(lists, season); !unstored.isEmpty())
+      fail(unstored + (anyEntry ? QStringLiteral(" The lists as they were are kept as the "
+                                                 "planner's season \"%1\".")
+                                      .arg(season)
+                                : QString()));
     std::printf("%s\n",
                 qPrintable(QStringLiteral("Imported %1 %2 of \"%3\".")
                                .arg(lists.count())

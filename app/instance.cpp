@@ -49,6 +49,18 @@ SingleInstance::SingleInstance(const QString& settingsFile)
   });
 }
 
+QString SingleInstance::holdWithoutWindow() {
+  if (lock_.tryLock(0)) return {};
+  if (lock_.error() == QLockFile::LockFailedError)
+    return QStringLiteral(
+        "Tinselwick is running with these gift lists; close its window and "
+        "import again.");
+  return QStringLiteral(
+             "The lock '%1' cannot be made, so other programs cannot be kept from the "
+             "lists meanwhile.")
+      .arg(lockPath_);
+}
+
 SingleInstance::~SingleInstance() {
   server_.close();
 }

@@ -25,8 +25,9 @@ class SingleInstance {
   Start start(std::function<void()> onActivate);
 
   // Takes the lock without answering later starts, for a change of the stored lists made without
-  // a window; false when a window program holds it.
-  bool holdWithoutWindow() { return lock_.tryLock(0); }
+  // a window. Returns why it cannot (a window program holds it, or the lock cannot be made), or
+  // nothing when it is held.
+  QString holdWithoutWindow();
 
   // The lock's and the socket's names (tests).
   const QString& lockPath() const { return lockPath_; }

@@ -5,9 +5,6 @@
 #include "giftlist/giftlistmodel.h"
 #include "giftlist/storedlist.h"
 
-namespace {
-
-// Only blanks (spaces) count as the leading and trailing spaces of a field.
 QString trimSpaces(const QString& text) {
   qsizetype first = 0;
   qsizetype last = text.size();
@@ -15,8 +12,6 @@ QString trimSpaces(const QString& text) {
   while (last > first && text[last - 1] == QChar(u' ')) --last;
   return text.mid(first, last - first);
 }
-
-}  // namespace
 
 namespace {
 

@@ -28,6 +28,9 @@ struct SaveResult {
 SaveResult saveGiftEntry(GiftListModel& list, const GiftEntry& fields,
                          const QLocale& locale = QLocale());
 
+// A field without the spaces at either end: only blanks (spaces) count, as the rules read fields;
+// a name that is empty so is missing.
+QString trimSpaces(const QString& text);
 // The cost rule: empty or blank is fine; otherwise, with every "$" removed, the locale must
 // read the rest as a number (where the locale groups thousands with a space, any blank or
 // no-break space between the digits counts as that space).

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <new>
 
 #include "base/failure.h"
 #include "base/files.h"
@@ -10,6 +11,7 @@
 #include "report/sheetplan.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/formula/formula.h"
+#include "spreadsheet/formula/typednumber.h"
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/render/numberformat.h"
 #include "spreadsheet/xlsx/xlsxread.h"
@@ -42,7 +44,7 @@ class Taker {
   bool take(int category, const GiftEntry& entry, const QString& where) {
     std::vector<GiftEntry>& list = lists_.lists[size_t(category)];
     QString why;
-    if (entry.name.trimmed().isEmpty())
+    if (trimSpaces(entry.name).isEmpty())
       why = QStringLiteral("it has no name.");
     else if (holdsSeparator(entry))
       why = QStringLiteral("entries cannot contain ||SEP1|| or ||SEP2||.");
@@ -55,7 +57,7 @@ class Taker {
       list.push_back(entry);
       return true;
     }
-    leaveOut(where + (entry.name.trimmed().isEmpty()
+    leaveOut(where + (trimSpaces(entry.name).isEmpty()
                           ? QString()
                           : QStringLiteral(", \"%1\"").arg(entry.name.left(60))),
              why);
@@ -103,7 +105,17 @@ QString fieldText(const sheet::Workbook& book, int sheetIndex, sheet::CellRef at
   if (!cell) return {};
   if (cell->formula) return u'=' + sheet::formula::toR1C1(*cell->formula, at);
   const sheet::Value& value = cell->value;
-  if (sheet::isText(value)) return std::get<QString>(value);
+  if (sheet::isText(value)) {
+    // A text that the report would type as something else ("=1+", "007", "TRUE") gets the
+    // apostrophe that keeps it text, as it must have had to be text in the sheet.
+    const QString& text = std::get<QString>(value);
+    const QString trimmed = text.trimmed();
+    const bool typedOtherwise =
+        text.startsWith(u'=') || text.startsWith(u'\'') || sheet::recogniseNumber(text) ||
+        trimmed.compare(u"TRUE", Qt::CaseInsensitive) == 0 ||
+        trimmed.compare(u"FALSE", Qt::CaseInsensitive) == 0 || sheet::errorFromText(trimmed);
+    return typedOtherwise ? u'\'' + text : text;
+  }
   if (sheet::isEmpty(value)) return {};
   const QString shown =
       sheet::displayText(value, book.formatOf(sheetIndex, at).numberFormat).trimmed();
@@ -148,63 +160,84 @@ ImportedLists listsOfReport(const sheet::Workbook& book, const QLocale& locale) 
   return lists;
 }
 
-ImportedLists listsOfCsv(const QByteArray& bytes) {
-  const std::vector<CsvRecord> records = readCsvRecords(bytes);
-  if (records.empty()) fail(QStringLiteral("It is empty."));
-  // The columns by their headings, in any order; List and Name are needed.
-  const QStringList& header = records.front().fields;
+// The CSV's columns, by their headings in any order; List and Name are needed.
+struct CsvColumns {
+  qsizetype count = 0;
+  int list = -1;
+  std::array<int, GiftEntry::kFieldCount> fields{};
+  int status = -1;
+};
+
+CsvColumns csvColumns(const QStringList& header) {
   auto column = [&](const QString& name) {
     for (qsizetype i = 0; i < header.size(); ++i)
       if (header[i].trimmed().compare(name, Qt::CaseInsensitive) == 0) return int(i);
     return -1;
   };
-  const int listColumn = column(QStringLiteral("List"));
-  std::array<int, GiftEntry::kFieldCount> fieldColumns;
+  CsvColumns columns;
+  columns.count = header.size();
+  columns.list = column(QStringLiteral("List"));
   for (int f = 0; f < GiftEntry::kFieldCount; ++f)
-    fieldColumns[size_t(f)] = column(QString::fromUtf16(kColumnHeaders[size_t(f)]));
-  const int statusColumn = column(QStringLiteral("Status"));
-  if (listColumn < 0 || fieldColumns[0] < 0)
+    columns.fields[size_t(f)] = column(QString::fromUtf16(kColumnHeaders[size_t(f)]));
+  columns.status = column(QStringLiteral("Status"));
+  if (columns.list < 0 || columns.fields[0] < 0)
     fail(
         QStringLiteral("It is no CSV of the gift lists: its first line has no \"List\" and "
                        "\"Name\" headings."));
-  ImportedLists lists;
-  lists.hasStatuses = statusColumn >= 0;
-  Taker taker(lists);
-  for (size_t r = 1; r < records.size(); ++r) {
-    const CsvRecord& record = records[r];
-    const QString where = QStringLiteral("Line %1").arg(record.line);
-    if (record.fields.size() != header.size()) {
-      taker.leaveOut(where, QStringLiteral("it has %1 fields, the heading line %2.")
-                                .arg(record.fields.size())
-                                .arg(header.size()));
-      continue;
-    }
-    auto value = [&](int col) { return col < 0 ? QString() : csvFieldText(record.fields[col]); };
-    GiftEntry entry;
-    for (int f = 0; f < GiftEntry::kFieldCount; ++f)
-      entry.field(f) = value(fieldColumns[size_t(f)]);
-    const QString listName = value(listColumn);
-    const int category = categoryIndex(listName.trimmed());
-    if (category < 0) {
-      if (!blank(entry) || !listName.trimmed().isEmpty())
-        taker.leaveOut(where, QStringLiteral("there is no list \"%1\".").arg(listName.left(60)));
-      continue;
-    }
-    std::optional<GiftStatus> status = GiftStatus::ToBuy;
-    if (const QString text = value(statusColumn).trimmed(); !text.isEmpty()) {
-      status.reset();
-      for (GiftStatus s : kStatuses)
-        if (text.compare(statusText(s), Qt::CaseInsensitive) == 0) status = s;
-    }
-    const QString place = QStringLiteral("%1 (%2)").arg(where, categoryName(category));
-    if (!status) {
-      taker.leaveOut(
-          place, QStringLiteral("there is no status \"%1\".").arg(value(statusColumn).left(60)));
-      continue;
-    }
-    if (taker.take(category, entry, place) && *status != GiftStatus::ToBuy)
-      lists.statuses[size_t(category)].insert(entry.name, *status);
+  return columns;
+}
+
+// One record of the CSV after its heading line.
+void takeCsvRecord(const CsvRecord& record, const CsvColumns& columns, ImportedLists& lists,
+                   Taker& taker) {
+  const QString where = QStringLiteral("Line %1").arg(record.line);
+  if (record.fields.size() != columns.count) {
+    taker.leaveOut(where, QStringLiteral("it has %1 fields, the heading line %2.")
+                              .arg(record.fields.size())
+                              .arg(columns.count));
+    return;
   }
+  auto value = [&](int col) { return col < 0 ? QString() : csvFieldText(record.fields[col]); };
+  GiftEntry entry;
+  for (int f = 0; f < GiftEntry::kFieldCount; ++f)
+    entry.field(f) = value(columns.fields[size_t(f)]);
+  const QString listName = value(columns.list);
+  const int category = categoryIndex(listName.trimmed());
+  if (category < 0) {
+    if (!blank(entry) || !listName.trimmed().isEmpty())
+      taker.leaveOut(where, QStringLiteral("there is no list \"%1\".").arg(listName.left(60)));
+    return;
+  }
+  std::optional<GiftStatus> status = GiftStatus::ToBuy;
+  if (const QString text = value(columns.status).trimmed(); !text.isEmpty()) {
+    status.reset();
+    for (GiftStatus s : kStatuses)
+      if (text.compare(statusText(s), Qt::CaseInsensitive) == 0) status = s;
+  }
+  const QString place = QStringLiteral("%1 (%2)").arg(where, categoryName(category));
+  if (!status) {
+    taker.leaveOut(
+        place, QStringLiteral("there is no status \"%1\".").arg(value(columns.status).left(60)));
+    return;
+  }
+  if (taker.take(category, entry, place) && *status != GiftStatus::ToBuy)
+    lists.statuses[size_t(category)].insert(entry.name, *status);
+}
+
+ImportedLists listsOfCsv(const QByteArray& bytes) {
+  ImportedLists lists;
+  Taker taker(lists);
+  std::optional<CsvColumns> columns;
+  // Each record as it is read: the file's lines are never all held at once.
+  readCsvRecords(bytes, [&](const CsvRecord& record) {
+    if (!columns) {
+      columns = csvColumns(record.fields);
+      lists.hasStatuses = columns->status >= 0;
+    } else {
+      takeCsvRecord(record, *columns, lists, taker);
+    }
+  });
+  if (!columns) fail(QStringLiteral("It is empty."));
   return lists;
 }
 
@@ -215,10 +248,14 @@ ImportedLists readImportedLists(const QByteArray& bytes, const QLocale& locale) 
     if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
       return listsOfReport(sheet::readWorkbookBytes(bytes), locale);
     if (bytes.startsWith("PK\x03\x04")) return listsOfReport(sheet::readXlsxBytes(bytes), locale);
+    return listsOfCsv(bytes);
   } catch (const sheet::Error& e) {
     fail(QStringLiteral("It cannot be read: %1.").arg(QString::fromUtf8(e.what())));
+  } catch (const std::bad_alloc&) {
+    // The readers are bounded; what is left is a machine short of memory, which is no reason to
+    // end the program with the person's lists unstored.
+    fail(QStringLiteral("There is not enough memory to read it."));
   }
-  return listsOfCsv(bytes);
 }
 
 ImportedLists readListsFile(const QString& path, const QLocale& locale) {
@@ -228,8 +265,7 @@ ImportedLists readListsFile(const QString& path, const QLocale& locale) {
   if (!bytes) fail(QStringLiteral("\"%1\" cannot be read: %2").arg(name, why));
   if (bytes->size() > kImportFileLimit)
     fail(QStringLiteral("\"%1\" is larger than the %2 MiB a file of gift lists may have.")
-             .arg(name)
-             .arg(kImportFileLimit >> 20));
+             .arg(name, QString::number(kImportFileLimit >> 20)));
   try {
     return readImportedLists(*bytes, locale);
   } catch (const Failure& failure) {

@@ -55,12 +55,11 @@ QByteArray listsAsCsv(const GiftBook& book, const Planner* planner) {
   return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
-std::vector<CsvRecord> readCsvRecords(const QByteArray& bytes) {
+void readCsvRecords(const QByteArray& bytes, const std::function<void(const CsvRecord&)>& take) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(bytes);
   if (utf8.hasError()) fail(QStringLiteral("The file is not UTF-8 text."));
   if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-  std::vector<CsvRecord> records;
   CsvRecord record{1, {}};
   QString field;
   int line = 1;
@@ -68,6 +67,8 @@ std::vector<CsvRecord> readCsvRecords(const QByteArray& bytes) {
   bool inQuotes = false;
   bool afterQuote = false;  // the quote that closed the field has been read
   auto endField = [&] {
+    if (record.fields.size() >= kCsvFieldLimit)
+      fail(QStringLiteral("Line %1 has more than %2 fields.").arg(record.line).arg(kCsvFieldLimit));
     record.fields << field;
     field.clear();
     quotedField = inQuotes = afterQuote = false;
@@ -75,7 +76,7 @@ std::vector<CsvRecord> readCsvRecords(const QByteArray& bytes) {
   auto endRecord = [&] {
     endField();
     // A line with nothing on it is no record.
-    if (!(record.fields.size() == 1 && record.fields[0].isEmpty())) records.push_back(record);
+    if (!(record.fields.size() == 1 && record.fields[0].isEmpty())) take(record);
     record = {line, {}};
   };
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -113,5 +114,4 @@ std::vector<CsvRecord> readCsvRecords(const QByteArray& bytes) {
   }
   if (inQuotes) fail(QStringLiteral("The quoted field on line %1 never ends.").arg(record.line));
   if (!field.isEmpty() || !record.fields.isEmpty() || quotedField) endRecord();
-  return records;
 }

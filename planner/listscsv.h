@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class GiftBook;
@@ -27,6 +28,8 @@ struct CsvRecord {
   QStringList fields;
 };
 // The records of CSV bytes by RFC 4180: UTF-8 with or without a byte-order mark, fields split by
-// commas, quoted fields with doubled quotes and line breaks, CR LF, LF or CR line ends. Throws
-// Failure saying where when the bytes are no UTF-8 or a quote is out of place.
-std::vector<CsvRecord> readCsvRecords(const QByteArray& bytes);
+// commas, quoted fields with doubled quotes and line breaks, CR LF, LF or CR line ends; each is
+// handed to `take` as soon as it is read (an empty line is none). Throws Failure saying where when
+// the bytes are no UTF-8, a quote is out of place or a record has more than kCsvFieldLimit fields.
+inline constexpr int kCsvFieldLimit = 64;
+void readCsvRecords(const QByteArray& bytes, const std::function<void(const CsvRecord&)>& take);

@@ -156,6 +156,7 @@ void Planner::setBudget(int category, std::optional<double> budget) {
 }
 
 void Planner::forgetEntries(int category, const QStringList& names) {
+  if (replacing_) return;
   // Only the names that went, and only when no entry of the list has the name still.
   QHash<QString, GiftStatus>& statuses = data_.statuses[size_t(category)];
   const GiftListModel& list = book_.list(category);
@@ -285,7 +286,10 @@ void Planner::keep(const QString& name, const QString& workbook, const ImportedL
   const PlannerData before = data_;
   const bool pendingBefore = pending_;
   data_.seasons.push_back(season);
-  for (auto& statuses : data_.statuses) statuses.clear();
+  // A new season starts with no statuses; lists opened from a file get theirs once they are
+  // stored (openLists()), so that until then the stored statuses are those of the stored lists.
+  if (!opened)
+    for (auto& statuses : data_.statuses) statuses.clear();
   try {
     store();
   } catch (...) {
@@ -314,25 +318,21 @@ void Planner::keep(const QString& name, const QString& workbook, const ImportedL
 }
 
 void Planner::replaceLists(const ImportedLists& opened) {
+  // The statuses are openLists()' to set: clearing a list forgets none of them here.
+  replacing_ = true;
   for (int c = 0; c < kCategoryCount; ++c) {
     GiftListModel& list = book_.list(c);
     list.clear();
     for (const GiftEntry& entry : opened.lists[size_t(c)]) list.add(entry);
   }
-  // The statuses after the lists: clearing a list forgets the statuses of its names.
-  data_.statuses = opened.statuses;
-  try {
-    store();
-  } catch (const Failure&) {
-    // Tried again with the next change, or at the close, which says so when it fails.
-  }
+  replacing_ = false;
 }
 
 void Planner::startNewSeason(const QString& name) {
   keepWithReport(name, nullptr);
 }
 
-bool Planner::openLists(const ImportedLists& file, const QString& seasonName) {
+QString Planner::openLists(const ImportedLists& file, const QString& seasonName) {
   // A file without statuses (a report, perhaps the person's own, edited in a spreadsheet program)
   // leaves a gift its status where the list and the entry's name and present are the same.
   ImportedLists opened = file;
@@ -347,20 +347,38 @@ bool Planner::openLists(const ImportedLists& file, const QString& seasonName) {
       }
   bool anyEntry = false;
   for (int c = 0; c < kCategoryCount; ++c) anyEntry = anyEntry || book_.list(c).count() > 0;
-  if (anyEntry) return keepWithReport(seasonName, &opened);
-  // Nothing to keep: empty lists have no statuses either.
-  following_ = false;
-  replaceLists(opened);
-  following_ = true;
+  bool stored = false;
+  if (anyEntry) {
+    stored = keepWithReport(seasonName, &opened);
+  } else {
+    // Nothing to keep: empty lists have no statuses either.
+    following_ = false;
+    replaceLists(opened);
+    following_ = true;
+    emit changed();
+    stored = book_.store();
+  }
+  data_.statuses = opened.statuses;
   emit changed();
-  return book_.store();
+  if (!stored) {
+    // The windows store the lists again as they close, and the statuses after them.
+    pending_ = true;
+    return QStringLiteral("The new lists could not be stored (the message before says why).");
+  }
+  try {
+    store();
+  } catch (const Failure& failure) {
+    return QStringLiteral("The new lists are stored, but their statuses could not be: %1")
+        .arg(QString::fromUtf8(failure.what()));
+  }
+  return {};
 }
 
 QString Planner::seasonNameBeforeOpening(const QString& fileName) const {
   const QString base = QStringLiteral("Before opening %1").arg(fileName.left(80));
   QString name = base;
   for (int n = 2; !seasonNameRefusal(name).isEmpty(); ++n)
-    name = QStringLiteral("%1 (%2)").arg(base).arg(n);
+    name = QStringLiteral("%1 (%2)").arg(base, QString::number(n));
   return name;
 }
 

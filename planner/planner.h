@@ -81,12 +81,12 @@ class Planner final : public QObject {
   // changed, when the run or the keeping fails.
   void startNewSeason(const QString& name);
   // Replaces the four lists with lists read from a file, with the statuses it gave; from a file
-  // without statuses, a gift whose list, name and present are the same keeps its status. The lists
-  // as they were, when they hold any entry, are first kept whole as the season `seasonName`, with a
-  // report workbook made as startNewSeason() makes it; throws Failure, with nothing changed, when
-  // that fails. The new lists are stored at once; returns false when that store failed (it is
-  // said, and tried again when the windows close).
-  bool openLists(const ImportedLists& file, const QString& seasonName);
+  // without statuses, a gift whose list, name and present (not empty) are the same keeps its
+  // status. The lists as they were, when they hold any entry, are first kept whole as the season
+  // `seasonName`, with a report workbook made as startNewSeason() makes it; throws Failure, with
+  // nothing changed, when that fails. Then the new lists are stored at once and their statuses
+  // after them. Returns what could not be stored (the lists, or the statuses), empty when all was.
+  QString openLists(const ImportedLists& file, const QString& seasonName);
   // A free name for the season kept before a file is opened: "Before opening gifts.xls", numbered
   // when taken.
   QString seasonNameBeforeOpening(const QString& fileName) const;
@@ -113,7 +113,9 @@ class Planner final : public QObject {
   PlannerData data_;
   QString unreadable_;  // why the file could not be read; it is then never written over
   bool following_ = true;
-  bool keeping_ = false;                           // a new season is being kept
+  bool keeping_ = false;
+  bool replacing_ = false;  // the lists are being replaced by lists opened from a file // a new
+                            // season is being kept
   bool pending_ = false;                           // a change that could not be stored yet
   std::array<QStringList, kCategoryCount> going_;  // names of entries being removed
 };

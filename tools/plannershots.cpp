@@ -1,13 +1,18 @@
 // Grabs the README's picture of the planner: a season with budgets and statuses, and the season
-// before it kept. Run offscreen: plannershots <output file> [dark]. QT_SCALE_FACTOR=2 gives the
-// picture at 200 %.
+// before it kept. Run offscreen: plannershots <output file> [dark|menu|open]: the planner, in
+// light or dark colours; the lists' context menu; or the question of "Open Lists From File…".
+// QT_SCALE_FACTOR=2 gives the picture at 200 %.
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/application.h"
+#include "base/prompts.h"
+#include "windows/desktopservices.h"
 #include "windows/mainwindow.h"
 #include "windows/plannerwindow.h"
 
@@ -62,6 +67,47 @@ int main(int argc, char** argv) {
   planner.setStatus(0, QStringLiteral("Mom"), GiftStatus::Bought);
   planner.setStatus(0, QStringLiteral("Dad"), GiftStatus::Wrapped);
   planner.setStatus(2, QStringLiteral("Sam"), GiftStatus::Given);
+  if (argc > 2 && qstrcmp(argv[2], "menu") == 0) {
+    // The lists' context menu, for its new items.
+    auto menu = form.listMenu(1);
+    menu->popup(form.mapToGlobal(QPoint(200, 300)));
+    QCoreApplication::processEvents();
+    menu->grab().save(out);
+    return 0;
+  }
+  if (argc > 2 && qstrcmp(argv[2], "open") == 0) {
+    // The question before the lists are replaced, for a CSV file with one entry left out.
+    const QString csv = home.filePath(QStringLiteral("lists.csv"));
+    QFile file(csv);
+    if (!file.open(QIODevice::WriteOnly)) return 1;
+    file.write(
+        "List,Name,Likes,Present,Cost,Email\r\nFriends,Sam,,Carcassonne,$35,\r\n"
+        "Friends,Ann,,Scarf,$20,\r\nFriends,Sam,,Socks,,\r\n");
+    file.close();
+    class Answer final : public Prompts {
+     public:
+      explicit Answer(QString path) : path_(std::move(path)) { setPrompts(this); }
+      ~Answer() override { setPrompts(nullptr); }
+      int message(const QString& text, int style, const QString& title) override {
+        return dialogs_.message(text, style, title);
+      }
+      QString openFileName(const QString&, const QString&) override { return path_; }
+      QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+      bool choosePrinter(QPrinter&) override { return false; }
+
+     private:
+      QString path_;
+      QtPrompts dialogs_;
+    } answer(csv);
+    QTimer::singleShot(300, [&] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        box->grab().save(out);
+        box->close();
+      }
+    });
+    form.openListsFromFile();
+    return 0;
+  }
   form.hide();
   PlannerWindow* window = program.plannerWindow();
   window->show();

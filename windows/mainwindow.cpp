@@ -355,6 +355,7 @@ std::unique_ptr<QMenu> MainWindow::listMenu(int row) {
   }
   menu->addSeparator();
   QAction* planner = menu->addAction(QStringLiteral("Planner\u2026"));
+  planner->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
   connect(planner, &QAction::triggered, this, [this] {
     if (host_) host_->openPlanner();
   });
@@ -430,7 +431,9 @@ void MainWindow::openListsFromFile() {
       leftOutText(lists);
   if (MsgBox(question, msg::YesNo + msg::DefaultButton2) != msg::Yes) return;
   try {
-    planner_->openLists(lists, season);
+    if (const QString unstored = planner_->openLists(lists, season); !unstored.isEmpty())
+      MsgBox(unstored + QStringLiteral("\n\nTinselwick stores them again when its window closes."),
+             msg::Exclamation);
   } catch (const Failure& failure) {
     MsgBox(QStringLiteral("The lists of \"%1\" were not opened. %2")
                .arg(name, QString::fromUtf8(failure.what())),

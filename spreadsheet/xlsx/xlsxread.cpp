@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QHash>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -170,9 +171,19 @@ class Xml {
 
 // A part's relationships: by id, the target part's name in the archive, and its type.
 struct Relationship {
+  QString id;
   QString target;
   QString type;
 };
+// In the order the part gives them, so that the first of two alike is always the one taken.
+using Relationships = std::vector<Relationship>;
+
+// The first relationship whose type ends with `type` ("/styles"), or nothing.
+const Relationship* firstOfType(const Relationships& rels, QStringView type) {
+  for (const Relationship& rel : rels)
+    if (rel.type.endsWith(type)) return &rel;
+  return nullptr;
+}
 
 // The relationships part of a part ("xl/workbook.xml" -> "xl/_rels/workbook.xml.rels").
 QString relationshipsOf(const QString& part) {
@@ -190,8 +201,8 @@ QString resolveTarget(const QString& sourcePart, const QString& target) {
   return path.mid(1);
 }
 
-QHash<QString, Relationship> readRelationships(const XlsxParts& parts, const QString& sourcePart) {
-  QHash<QString, Relationship> rels;
+Relationships readRelationships(const XlsxParts& parts, const QString& sourcePart) {
+  Relationships rels;
   const QString name = relationshipsOf(sourcePart);
   const std::optional<QByteArray> bytes = parts(name);
   if (!bytes) return rels;
@@ -202,9 +213,10 @@ QHash<QString, Relationship> readRelationships(const XlsxParts& parts, const QSt
     if (token != QXmlStreamReader::StartElement || xml.name() != u"Relationship") continue;
     const auto a = xml.attributes();
     if (a.value(QLatin1StringView("TargetMode")) == u"External") continue;
-    rels.insert(a.value(QLatin1StringView("Id")).toString(),
-                {resolveTarget(sourcePart, a.value(QLatin1StringView("Target")).toString()),
-                 a.value(QLatin1StringView("Type")).toString()});
+    rels.push_back({a.value(QLatin1StringView("Id")).toString(),
+                    resolveTarget(sourcePart, a.value(QLatin1StringView("Target")).toString()),
+                    a.value(QLatin1StringView("Type")).toString()});
+    if (rels.size() > 10'000) damaged(name + QStringLiteral(" holds too many relationships"));
   }
   if (xml.hasError())
     damaged(QStringLiteral("%1 is not well-formed XML (%2)").arg(name, xml.errorString()));
@@ -262,13 +274,17 @@ std::vector<QString> readNumberFormats(const XlsxParts& parts, const QString& na
   std::vector<int> ids;
   QXmlStreamReader xml(*bytes);
   bool inCellXfs = false;
+  bool inNumFmts = false;
   while (!xml.atEnd()) {
     const auto token = xml.readNext();
     if (token == QXmlStreamReader::DTD) damaged(name + QStringLiteral(" declares a DTD"));
     if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs") inCellXfs = false;
+    if (token == QXmlStreamReader::EndElement && xml.name() == u"numFmts") inNumFmts = false;
     if (token != QXmlStreamReader::StartElement) continue;
     const auto a = xml.attributes();
-    if (xml.name() == u"numFmt") {
+    if (xml.name() == u"numFmts") {
+      inNumFmts = true;
+    } else if (inNumFmts && xml.name() == u"numFmt") {
       const std::optional<int> id = wholeNumber(a.value(QLatin1StringView("numFmtId")), 0xFFFF);
       if (!id) damaged(name + QStringLiteral(" has a number format without a valid id"));
       custom.insert(*id, a.value(QLatin1StringView("formatCode")).toString());
@@ -328,8 +344,12 @@ void readWorksheet(const XlsxParts& parts, const QString& name, const std::vecto
   const QByteArray bytes = required(parts, name);
   Worksheet& sheet = book.sheet(0);
   std::vector<std::optional<uint32_t>> formatIndex(numberFormats.size());
-  // A shared formula's text in R1C1 notation, which reads the same from every cell it covers.
-  QHash<QString, QString> shared;
+  // A shared formula, by its index: the tree keeps R1C1 meaning, so the one of the cell that
+  // gives it serves every cell it covers.
+  QHash<QString, std::shared_ptr<const Formula>> shared;
+  // The formula text the sheet may have parsed: past it the file is refused, so that a small
+  // file cannot make a large tree.
+  qsizetype formulaBudget = 4 * 1024 * 1024;
   int cells = 0;
   Xml xml(bytes, name);
   int row = -1;
@@ -413,10 +433,12 @@ void readWorksheet(const XlsxParts& parts, const QString& name, const std::vecto
         // cell that gives it. One the engine cannot read leaves the cell its value.
         try {
           if (!formulaText.isEmpty()) {
+            formulaBudget -= formulaText.size();
+            if (formulaBudget < 0) damaged(name + QStringLiteral(" holds too many formulas"));
             cell.formula = formula::parseA1(formulaText, at);
-            if (sharedFormula) shared.insert(sharedIndex, formula::toR1C1(*cell.formula, at));
-          } else if (sharedFormula && shared.contains(sharedIndex)) {
-            cell.formula = formula::parseR1C1(shared.value(sharedIndex), at);
+            if (sharedFormula) shared.insert(sharedIndex, cell.formula);
+          } else if (sharedFormula) {
+            cell.formula = shared.value(sharedIndex);
           }
         } catch (const Error&) {
           cell.formula = nullptr;
@@ -449,8 +471,9 @@ Workbook readXlsxBytes(const QByteArray& bytes) {
 Workbook readXlsxParts(const XlsxParts& parts) {
   // The package's main part, the workbook, and its first sheet.
   QString workbookPart;
-  for (const Relationship& rel : readRelationships(parts, QString()))
-    if (rel.type.endsWith(QStringLiteral("/officeDocument"))) workbookPart = rel.target;
+  const Relationships packageRels = readRelationships(parts, QString());
+  if (const Relationship* rel = firstOfType(packageRels, u"/officeDocument"))
+    workbookPart = rel->target;
   if (workbookPart.isEmpty()) damaged(QStringLiteral("it names no workbook"));
   const QByteArray workbookXml = required(parts, workbookPart);
   QString sheetName;
@@ -466,13 +489,13 @@ Workbook readXlsxParts(const XlsxParts& parts) {
     xml.check();
   }
   if (sheetId.isEmpty()) damaged(QStringLiteral("the workbook has no worksheet"));
-  const QHash<QString, Relationship> rels = readRelationships(parts, workbookPart);
-  if (!rels.contains(sheetId)) damaged(QStringLiteral("the first worksheet is not there"));
+  const Relationships rels = readRelationships(parts, workbookPart);
+  const auto sheetRel = std::find_if(rels.begin(), rels.end(),
+                                     [&](const Relationship& rel) { return rel.id == sheetId; });
+  if (sheetRel == rels.end()) damaged(QStringLiteral("the first worksheet is not there"));
   QString strings, styles;
-  for (const Relationship& rel : rels) {
-    if (rel.type.endsWith(QStringLiteral("/sharedStrings"))) strings = rel.target;
-    if (rel.type.endsWith(QStringLiteral("/styles"))) styles = rel.target;
-  }
+  if (const Relationship* rel = firstOfType(rels, u"/sharedStrings")) strings = rel->target;
+  if (const Relationship* rel = firstOfType(rels, u"/styles")) styles = rel->target;
   Workbook book;
   try {
     if (!sheetName.isEmpty()) book.sheet(0).setName(sheetName);
@@ -485,7 +508,7 @@ Workbook readXlsxParts(const XlsxParts& parts) {
       strings.isEmpty() ? std::vector<QString>{} : readSharedStrings(parts, strings);
   const std::vector<QString> formats =
       styles.isEmpty() ? std::vector<QString>{} : readNumberFormats(parts, styles);
-  readWorksheet(parts, rels.value(sheetId).target, texts, formats, book);
+  readWorksheet(parts, sheetRel->target, texts, formats, book);
   return book;
 }
 

@@ -7,8 +7,10 @@
 #include <QtTest>
 
 #include "base/failure.h"
+#include "base/settings.h"
 #include "base/trap.h"
 #include "giftlist/giftbook.h"
+#include "giftlist/storedlist.h"
 #include "planner/importlists.h"
 #include "planner/listscsv.h"
 #include "planner/planner.h"
@@ -59,6 +61,8 @@ void ImportListsTest::init() {
   book_ = std::make_unique<GiftBook>();
   planner_ = std::make_unique<Planner>(*book_, dir_->filePath("data"));
   expected_ = {};
+  // What a case that makes the lists unstorable may have left (the folder outlives a run).
+  QDir(settingsFilePath(kSettingsApplication)).removeRecursively();
 }
 
 // The report workbook of the book's lists.
@@ -219,7 +223,7 @@ void ImportListsTest::openingKeepsTheListsAsTheyWere() {
   opened.hasStatuses = true;
   const QString name = planner_->seasonNameBeforeOpening("last.xls");
   QCOMPARE(name, QStringLiteral("Before opening last.xls"));
-  planner_->openLists(opened, name);
+  QCOMPARE(planner_->openLists(opened, name), QString());
   QCOMPARE(book_->list(0).entries(), opened.lists[0]);
   QCOMPARE(planner_->status(0, "Mom"), GiftStatus::ToBuy);
   QCOMPARE(planner_->status(1, "Aunt"), GiftStatus::Bought);
@@ -249,14 +253,30 @@ void ImportListsTest::openingKeepsTheListsAsTheyWere() {
   report.lists[1] = {{"Aunt", "", "Tea", "$5", ""}, {"Dad", "", "", "", ""}};
   report.lists[0] = {{"Dad", "", "Socks", "", ""}};
   planner_->setStatus(0, "Dad", GiftStatus::Bought);
-  planner_->openLists(report, planner_->seasonNameBeforeOpening("report.xls"));
+  QCOMPARE(planner_->openLists(report, planner_->seasonNameBeforeOpening("report.xls")), QString());
   QCOMPARE(planner_->status(1, "Aunt"), GiftStatus::Wrapped);
   QCOMPARE(planner_->status(0, "Dad"), GiftStatus::ToBuy);  // another present
   // Empty lists have nothing to keep.
   for (int c = 0; c < kCategoryCount; ++c) book_->list(c).clear();
-  planner_->openLists(opened, planner_->seasonNameBeforeOpening("x.csv"));
+  QCOMPARE(planner_->openLists(opened, planner_->seasonNameBeforeOpening("x.csv")), QString());
   QCOMPARE(planner_->data().seasons.size(), size_t(2));
   QCOMPARE(book_->list(1).count(), 1);
+  // New lists that cannot be stored leave the stored statuses those of the stored lists.
+  planner_->setStatus(1, "Aunt", GiftStatus::Given);
+  const QString settings = settingsFilePath(kSettingsApplication);
+  QVERIFY(QFile::remove(settings) && QDir().mkpath(settings));
+  {
+    FakePrompts prompts;
+    QVERIFY(planner_->openLists(opened, planner_->seasonNameBeforeOpening("y.csv"))
+                .startsWith("The new lists could not be stored"));
+    QCOMPARE(prompts.errors().size(), 1);
+  }
+  QCOMPARE(planner_->status(1, "Aunt"), GiftStatus::Bought);  // the new lists' own
+  Planner onDisk(*book_, dir_->filePath("data"));
+  QCOMPARE(onDisk.load(Planner::Damaged::LeaveAlone), QString());
+  QCOMPARE(onDisk.data().statuses[1].value("Aunt"), GiftStatus::Given);
+  QCOMPARE(onDisk.data().seasons.size(), size_t(3));
+  QVERIFY(QDir(settings).removeRecursively());
 }
 
 QTEST_MAIN(ImportListsTest)
