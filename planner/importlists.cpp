@@ -11,7 +11,6 @@
 #include "report/sheetplan.h"
 #include "spreadsheet/biff/workbookio.h"
 #include "spreadsheet/formula/formula.h"
-#include "spreadsheet/formula/typednumber.h"
 #include "spreadsheet/model/error.h"
 #include "spreadsheet/render/numberformat.h"
 #include "spreadsheet/xlsx/xlsxread.h"
@@ -109,12 +108,7 @@ QString fieldText(const sheet::Workbook& book, int sheetIndex, sheet::CellRef at
     // A text that the report would type as something else ("=1+", "007", "TRUE") gets the
     // apostrophe that keeps it text, as it must have had to be text in the sheet.
     const QString& text = std::get<QString>(value);
-    const QString trimmed = text.trimmed();
-    const bool typedOtherwise =
-        text.startsWith(u'=') || text.startsWith(u'\'') || sheet::recogniseNumber(text) ||
-        trimmed.compare(u"TRUE", Qt::CaseInsensitive) == 0 ||
-        trimmed.compare(u"FALSE", Qt::CaseInsensitive) == 0 || sheet::errorFromText(trimmed);
-    return typedOtherwise ? u'\'' + text : text;
+    return sheet::typesAsItself(text) ? text : u'\'' + text;
   }
   if (sheet::isEmpty(value)) return {};
   const QString shown =

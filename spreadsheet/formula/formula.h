@@ -60,5 +60,8 @@ enum class Recalculation { Now, Later };
 // formula that does not parse and Error for a text over 32,767 characters.
 void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text,
                 Recalculation recalculation = Recalculation::Now);
+// True when enterTyped() puts `text` into a cell as that very text: not a formula, apostrophe
+// text, number, boolean or error value.
+bool typesAsItself(const QString& text);
 
 }  // namespace sheet

@@ -80,4 +80,13 @@ void enterTyped(Workbook& book, int sheetIndex, CellRef at, const QString& text,
   if (recalculation == Recalculation::Now) recalculate(book);
 }
 
+// The branches of enterTyped() that do not keep the text as it is.
+bool typesAsItself(const QString& text) {
+  if (text.isEmpty()) return true;
+  if (text.front() == u'=' || text.front() == u'\'' || recogniseNumber(text)) return false;
+  const QString trimmed = text.trimmed();
+  return trimmed.compare(u"TRUE", Qt::CaseInsensitive) != 0 &&
+         trimmed.compare(u"FALSE", Qt::CaseInsensitive) != 0 && !errorFromText(trimmed);
+}
+
 }  // namespace sheet
